@@ -93,9 +93,9 @@ bool DescriptionParser::tooFewWords(const std::vector<std::string>& words) {
     for (const auto& word : words) {
         line += (line.empty() ? "" : " ") + word;
     }
-    ui_.showMessage("Недостаточно операндов у команды '" + words[0] + "' в строке описателя:\n" +
-                        line,
-                    kErrorCaption, MessageIcon::Error);
+    ui_.showMessage(
+        "Недостаточно операндов у команды '" + words[0] + "' в строке описателя:\n" + line,
+        kErrorCaption, MessageIcon::Error);
     return false;
 }
 
@@ -341,8 +341,8 @@ ParameterTree DescriptionParser::finish(InstantiationContext& context) {
 ParameterTree buildParameterTree(std::string_view text, InstantiationContext& context) {
     DescriptionParser parser(context.ui);
     if (!parser.parseText(text)) {
-        context.ui.showMessage("Не удалось создать дерево параметров", "Ошибка",
-                               MessageIcon::Error, kMessageNoOwner);
+        context.ui.showMessage("Не удалось создать дерево параметров", "Ошибка", MessageIcon::Error,
+                               kMessageNoOwner);
     }
     return parser.finish(context);
 }

@@ -36,6 +36,15 @@ public:
         return answer;
     }
 
+    // Every message text, one a line (for failure reports).
+    std::string allTexts() const {
+        std::string all;
+        for (const auto& message : messages) {
+            all += message.text + "\n";
+        }
+        return all;
+    }
+
     std::vector<ShownMessage> messages;
     std::vector<ShownMessage> questions;
     std::deque<bool> answers;
