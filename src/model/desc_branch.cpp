@@ -46,6 +46,12 @@ int typeVariant(std::string_view type, std::string& word) {
     return second[0] - '0';
 }
 
+// Indices and numbers are 32-bit fields; absurd descriptions wrap them
+// instead of overflowing.
+std::int32_t wrap32(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
 }  // namespace
 
 DescBranch::DescBranch(std::string name, std::int32_t count, std::int32_t number,
@@ -209,20 +215,20 @@ int DescBranch::pollingState() const {
 std::int32_t DescBranch::instantiate(InstantiationContext& context, bool indexed,
                                      std::int32_t base) {
     std::string branchName = name();
-    std::int64_t h = std::int64_t{count_} * base + number_ - 1;
+    std::int32_t h = wrap32(std::int64_t{count_} * base + number_ - 1);
     if (const int factor = takeDigitSuffix(branchName, '*'); factor >= 0) {
-        h *= factor;
+        h = wrap32(std::int64_t{h} * factor);
     }
     if (const int extra = takeDigitSuffix(branchName, '+'); extra >= 0) {
-        h += extra;
+        h = wrap32(std::int64_t{h} + extra);
         if (!text::equalsNoCase(branchName, "K20")) {
-            number_ += extra;
+            number_ = wrap32(std::int64_t{number_} + extra);
         }
     }
     if (count_ > 1) {
         if (branchName.find('#') == std::string::npos) {
             if (text::equalsNoCase(branchName, "Состояние_дополнительного_ВЭ")) {
-                number_ += 8;
+                number_ = wrap32(std::int64_t{number_} + 8);
             }
             branchName += '#';
         }
@@ -230,17 +236,16 @@ std::int32_t DescBranch::instantiate(InstantiationContext& context, bool indexed
     }
 
     const bool repeated = indexed || count_ > 1;
-    const auto childBase = static_cast<std::int32_t>(h);
-    std::int64_t span = 1;
+    std::int32_t span = 1;
     for (auto& child : children_) {
-        span = std::max<std::int64_t>(span, child->instantiate(context, repeated, childBase));
+        span = std::max(span, child->instantiate(context, repeated, h));
     }
     setName(text::replaceAll(branchName, "_", " "));
 
     for (const auto& source : templates_) {
         std::unique_ptr<Parameter> parameter;
         try {
-            parameter = createParameter(source, repeated, span * h);
+            parameter = createParameter(source, repeated, wrap32(std::int64_t{span} * h));
         } catch (const std::bad_alloc&) {
             context.ui.showMessage("Серьезная нехватка памяти", "", MessageIcon::Error);
             continue;
@@ -257,12 +262,12 @@ std::int32_t DescBranch::instantiate(InstantiationContext& context, bool indexed
     if (children_.empty() && parameterCount() == 1) {
         parameters().front()->setCaption(name());
     }
-    return static_cast<std::int32_t>(span * count_);
+    return wrap32(std::int64_t{span} * count_);
 }
 
 std::unique_ptr<Parameter> DescBranch::createParameter(const ParameterTemplate& source,
                                                        bool indexed,
-                                                       std::int64_t linearIndex) const {
+                                                       std::int32_t linearIndex) const {
     std::string networkName = source.networkName;
     bool accessible = true;
     if (!networkName.empty() && networkName.front() == '!') {
@@ -285,7 +290,7 @@ std::unique_ptr<Parameter> DescBranch::createParameter(const ParameterTemplate& 
     parameter->setAccessible(accessible);
     if (indexed) {
         parameter->setHasLinearIndex(true);
-        parameter->setLinearIndex(static_cast<std::int32_t>(linearIndex));
+        parameter->setLinearIndex(linearIndex);
     }
     return parameter;
 }

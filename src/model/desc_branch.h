@@ -111,7 +111,7 @@ public:
 
 private:
     std::unique_ptr<Parameter> createParameter(const ParameterTemplate& source, bool indexed,
-                                               std::int64_t linearIndex) const;
+                                               std::int32_t linearIndex) const;
 
     std::int32_t count_;
     std::int32_t number_;
