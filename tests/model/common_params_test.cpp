@@ -18,48 +18,35 @@ std::string stored(const SettingsStore& store, std::string_view name) {
     return value;
 }
 
-TEST(CommonParams, ShowsVersionAndSystemAndRecordsTheInstallation) {
+TEST(CommonParams, ShowsVersionAndSystemAndCompletesTheInstallationRecord) {
     QTemporaryDir dir;
     SettingsStore store(dir.path().toStdString());
-    CommonParams common(store);
-    common.fill();
-    EXPECT_EQ(common.name(), "Сервисные параметры программы");
-    EXPECT_EQ(common.kindCaption(), "Сервисные параметры программы");
-    EXPECT_EQ(common.image(), 20);
-    EXPECT_EQ(common.selectedImage(), 20);
-    ASSERT_EQ(common.parameterCount(), 2u);
-    const Parameter& version = *common.parameters()[0];
-    const Parameter& system = *common.parameters()[1];
-    EXPECT_EQ(version.networkName(), " ");
-    EXPECT_EQ(version.caption(), "Версия");
-    EXPECT_EQ(version.valueText(), build::kVersion);
-    EXPECT_EQ(system.networkName(), "   ");
-    EXPECT_EQ(system.caption(), "Операционная система");
-    EXPECT_FALSE(system.valueText().empty());
-    EXPECT_NE(system.valueText(), "Нет данных");
-    for (const auto& p : common.parameters()) {
-        EXPECT_FALSE(p->accessible());
-        EXPECT_EQ(p->attributeKind(), 0);
-        EXPECT_FALSE(p->hasAnyChange());
+    {
+        CommonParams common(store);
+        common.fill();
+        EXPECT_EQ(common.fullCaption(),
+                  "Сервисные параметры программы (Сервисные параметры программы)");
+        ASSERT_EQ(common.parameterCount(), 2u);
+        EXPECT_EQ(common.valueByName(" "), build::kVersion);
+        EXPECT_EQ(common.find("   ")->caption(), "Операционная система");
+        EXPECT_FALSE(common.valueByName("   ").empty());
+        EXPECT_NE(common.valueByName("   "), "Нет данных");
+        for (const auto& p : common.parameters()) {
+            EXPECT_FALSE(p->accessible());
+            EXPECT_FALSE(p->hasAnyChange());
+        }
     }
     EXPECT_EQ(stored(store, "name"), "TARNv2xx");
     EXPECT_EQ(stored(store, "version"), build::kVersion);
-}
 
-TEST(CommonParams, AnExistingRecordIsKept) {
-    QTemporaryDir dir;
-    SettingsStore store(dir.path().toStdString());
-    store.writeString(kMachine, kDeviceKey, "version", "2.0.0");
-    CommonParams common(store);
-    common.setVersion("9.9.9");
-    common.setSystemDescription("Система");
-    common.fill();
-    common.fill();
-    EXPECT_EQ(common.parameterCount(), 2u);
-    EXPECT_EQ(common.valueByName(" "), "9.9.9");
-    EXPECT_EQ(common.valueByName("   "), "Система");
-    EXPECT_EQ(stored(store, "version"), "2.0.0");
-    EXPECT_EQ(stored(store, "name"), "TARNv2xx");
+    // An existing record is kept; filling again does not add parameters.
+    CommonParams newer(store);
+    newer.setVersion("9.9.9");
+    newer.fill();
+    newer.fill();
+    EXPECT_EQ(newer.parameterCount(), 2u);
+    EXPECT_EQ(newer.valueByName(" "), "9.9.9");
+    EXPECT_EQ(stored(store, "version"), build::kVersion);
 }
 
 }  // namespace

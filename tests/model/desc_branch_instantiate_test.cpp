@@ -46,19 +46,6 @@ TEST(Instantiate, EightOutputsAreNumberedAndRegistered) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(Instantiate, OutputIndicesBeyondTheTableAreNotRegistered) {
-    RecordingInteraction ui;
-    InstantiationContext context(ui);
-    auto many = makeInstances("Канал", 10, {makeTemplate("pout")});
-    auto root = makeRoot(many);
-    root->instantiate(context, false, 0);
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(context.outputs[static_cast<std::size_t>(i)]->linearIndex(), i);
-    }
-    EXPECT_EQ(root->children()[8]->parameters()[0]->outputSlot(), nullptr);
-    EXPECT_EQ(root->children()[9]->parameters()[0]->outputSlot(), nullptr);
-}
-
 TEST(Instantiate, NestedRepeatsNumberInMixedRadix) {
     RecordingInteraction ui;
     InstantiationContext context(ui);
@@ -188,7 +175,6 @@ TEST(Instantiate, TemplatesBecomeParameters) {
     EXPECT_EQ(len.initialValue(), "два слова");
     EXPECT_EQ(len.tableMode(), 2);
     EXPECT_EQ(len.attributeKind(), 0);
-    EXPECT_EQ(len.valueText(), "Нет данных");
     EXPECT_EQ(ps[1]->attributeKind(), 1);
     EXPECT_TRUE(ps[1]->accessible());
     EXPECT_EQ(ps[1]->valueType(), "int");
@@ -201,21 +187,6 @@ TEST(Instantiate, TemplatesBecomeParameters) {
     EXPECT_EQ(ps[4]->typeVariant(), 0);
     EXPECT_EQ(ps[5]->valueType(), "int:4");
     EXPECT_EQ(ps[5]->typeVariant(), 0);
-    // The templates stay for a later look.
-    EXPECT_EQ(branch.parameterTemplates().size(), 6u);
-}
-
-TEST(Instantiate, ABranchOfOneParameterLendsItItsName) {
-    RecordingInteraction ui;
-    InstantiationContext context(ui);
-    auto single = makeInstances("Уставка_#", 2, {makeTemplate("SP", "int", "Своя_подпись")});
-    auto pair = makeInstances("Пара", 1, {makeTemplate("A"), makeTemplate("B", "int", "Б_б")});
-    auto root = makeRoot(single);
-    root->addChild(pair[0]->clone());
-    root->instantiate(context, false, 0);
-    EXPECT_EQ(root->children()[0]->parameters()[0]->caption(), "Уставка  №1");
-    EXPECT_EQ(root->children()[1]->parameters()[0]->caption(), "Уставка  №2");
-    EXPECT_EQ(root->children()[2]->parameters()[1]->caption(), "Б б");
 }
 
 TEST(DescBranchCopy, CopiesAreDeepAndFollowAMarkedBranch) {

@@ -34,55 +34,26 @@ std::unique_ptr<DescBranch> smallTree() {
     return branch;
 }
 
-TEST(GroupValues, LookupsIgnoreCaseAndTakeTheFirstMatch) {
-    InvisibleElement group;
-    add(group, "A.Len", "8");
-    add(group, "a.len", "11");
-    EXPECT_EQ(group.valueByName("A.LEN"), "8");
-    EXPECT_EQ(group.find("a.LEN"), group.parameters()[0].get());
-    EXPECT_EQ(group.valueByName("Addr"), "");
-    EXPECT_EQ(group.find("Addr"), nullptr);
-}
-
 TEST(GroupValues, SettingByNameMarksOnlyRealChanges) {
     InvisibleElement group;
     Parameter& mode = add(group, "Mode", "Авто");
+    add(group, "mode", "второй");
+    EXPECT_EQ(group.find("MODE"), &mode);
+    EXPECT_EQ(group.valueByName("Addr"), "");
     EXPECT_EQ(group.setValueByName("mode", "АВТО", true), kValueSet);
     EXPECT_EQ(mode.valueText(), "АВТО");
-    EXPECT_FALSE(mode.valueChanged());
+    EXPECT_EQ(group.hasChanges(), 0);
     EXPECT_EQ(group.setValueByName("Mode", "Ручной", false), kValueSet);
-    EXPECT_FALSE(mode.valueChanged());
+    EXPECT_EQ(group.hasChanges(), 0);
     EXPECT_EQ(group.setValueByName("MODE", "Авто", true), kValueSet);
     EXPECT_TRUE(mode.valueChanged());
     EXPECT_EQ(group.hasChanges(), 2);
-    EXPECT_EQ(group.setValueByName("Nope", "1", true), kNameNotFound);
-}
-
-TEST(GroupValues, TheNamePseudoParameterRenamesTheElement) {
-    InvisibleElement group;
-    EXPECT_EQ(group.name(), "Невизуальный элемент");
-    EXPECT_EQ(group.fullCaption(), "Невизуальный элемент (Невизуальный элемент)");
-    add(group, "Название", "параметр");
-    EXPECT_EQ(group.setValueByName("название", "Насос", true), kElementRenamed);
-    EXPECT_EQ(group.name(), "Насос");
-    EXPECT_EQ(group.valueByName("Название"), "параметр");
-    // A plain group has no name: the pseudo-name is just a parameter there.
-    ObjectWithParameters plain;
-    add(plain, "Название", "x");
-    EXPECT_EQ(plain.setValueByName("Название", "y", false), kValueSet);
-}
-
-TEST(GroupValues, ChangesAreFoundAndCleared) {
-    InvisibleElement group;
-    Parameter& a = add(group, "a");
-    Parameter& b = add(group, "b");
-    EXPECT_EQ(group.hasChanges(), 0);
-    b.setOwnerChanged(true);
-    EXPECT_EQ(group.hasChanges(), 2);
-    a.setEditableChanged(true);
     group.clearChanges();
     EXPECT_EQ(group.hasChanges(), 0);
-    EXPECT_EQ(a.valueText(), "1");
+    EXPECT_EQ(group.setValueByName("Nope", "1", true), kNameNotFound);
+    // The pseudo-name renames the element.
+    EXPECT_EQ(group.setValueByName("название", "Насос", true), kElementRenamed);
+    EXPECT_EQ(group.name(), "Насос");
 }
 
 TEST(GroupValues, NoDataReachesEveryBranchBelow) {
@@ -90,25 +61,11 @@ TEST(GroupValues, NoDataReachesEveryBranchBelow) {
     Parameter& c = *tree->children()[0]->parameters()[0];
     c.setValueChanged(true);
     c.setStatusText("Таймаут");
-    c.setEditable(false);
     tree->setNoData();
-    for (const Parameter* p : {tree->parameters()[0].get(), tree->parameters()[1].get(), &c}) {
-        EXPECT_TRUE(p->hasNoData());
-        EXPECT_FALSE(p->hasAnyChange());
-    }
+    EXPECT_TRUE(tree->parameters()[1]->hasNoData());
+    EXPECT_TRUE(c.hasNoData());
+    EXPECT_FALSE(c.hasAnyChange());
     EXPECT_TRUE(c.statusText().empty());
-    EXPECT_TRUE(c.editable());
-}
-
-TEST(LinearIndex, SettingItReachesOnlyIndexedParameters) {
-    InvisibleElement group;
-    Parameter& indexed = add(group, "i");
-    indexed.setHasLinearIndex(true);
-    Parameter& plain = add(group, "p");
-    group.setLinearIndex(12);
-    EXPECT_EQ(indexed.linearIndex(), 12);
-    EXPECT_EQ(plain.linearIndex(), 0);
-    EXPECT_EQ(group.storedCommonLinearIndex(), 12);
 }
 
 TEST(LinearIndex, CommonIndexIsTakenOnceThenChecked) {
@@ -133,10 +90,11 @@ TEST(LinearIndex, CommonIndexIsTakenOnceThenChecked) {
     EXPECT_EQ(ui.messages[0].caption, "Предупреждение");
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
 
-    InvisibleElement unindexed;
-    add(unindexed, "x");
-    EXPECT_EQ(unindexed.commonLinearIndex(ui), -1);
-    EXPECT_EQ(unindexed.commonLinearIndex(ui), -1);
+    // Setting the index reaches the indexed parameters only.
+    group.setLinearIndex(12);
+    EXPECT_EQ(odd.linearIndex(), 12);
+    EXPECT_EQ(group.find("plain")->linearIndex(), 0);
+    EXPECT_EQ(group.commonLinearIndex(ui), 12);
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
