@@ -54,6 +54,9 @@ TEST(Instantiate, NestedRepeatsNumberInMixedRadix) {
     for (const auto& b : inner) {
         innerPointers.push_back(b.get());
     }
+    // A last child of a smaller span: the largest span counts.
+    auto tail = makeInstances("Хвост", 1, {makeTemplate("T")});
+    innerPointers.push_back(tail[0].get());
     auto outer = makeInstances("Блок", 2, {makeTemplate("P")}, innerPointers);
     auto root = makeRoot(outer);
     EXPECT_EQ(root->instantiate(context, false, 0), 8);
@@ -62,7 +65,8 @@ TEST(Instantiate, NestedRepeatsNumberInMixedRadix) {
         EXPECT_EQ(block.name(), "Блок №" + std::to_string(j + 1));
         // Own parameters are spaced by the span of the largest child.
         EXPECT_EQ(indicesOf(block), (std::vector<std::int32_t>{4 * j}));
-        ASSERT_EQ(block.children().size(), 4u);
+        ASSERT_EQ(block.children().size(), 5u);
+        EXPECT_EQ(indicesOf(*block.children()[4]), (std::vector<std::int32_t>{j}));
         for (int i = 0; i < 4; ++i) {
             const DescBranch& step = *block.children()[static_cast<std::size_t>(i)];
             EXPECT_EQ(step.name(), "Шаг №" + std::to_string(i + 1));
