@@ -1,0 +1,106 @@
+// The parser of the device description: the line-oriented language that
+// declares the module's parameters, their types, limits and initial values,
+// and the branches that group them.
+//
+// Each line is parsed completely before the next; the first line that fails
+// stops the load, and what the lines before it built stays. A branch refers
+// to its members by name, so members are declared before the branch; the
+// branch copies them at once (a later "rule" or "init" does not reach those
+// copies).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/desc_branch.h"
+#include "model/instantiation_context.h"
+#include "model/parameter_template.h"
+
+namespace tarn {
+
+class UserInteraction;
+
+// The branch the module's network settings are kept in.
+inline constexpr std::string_view kNetworkSettingsBranch = "Сетевые_параметры_прибора";
+
+// What a loaded description leaves for the document.
+struct ParameterTree {
+    // The tree the user sees, instantiated; null when no root was declared.
+    std::unique_ptr<DescBranch> root;
+    // The polled parameters, instantiated and with their polling timers;
+    // null when none were declared.
+    std::unique_ptr<DescBranch> scanners;
+    // The module's network-settings branch inside `root` or `scanners`;
+    // null when it is not part of either.
+    DescBranch* networkSettings = nullptr;
+    std::vector<ParameterTemplate> parameterTemplates;
+};
+
+class DescriptionParser {
+public:
+    // Every error of the description is shown through `ui`.
+    explicit DescriptionParser(UserInteraction& ui);
+    ~DescriptionParser();
+
+    DescriptionParser(const DescriptionParser&) = delete;
+    DescriptionParser& operator=(const DescriptionParser&) = delete;
+
+    // Parses one line. False when the line fails; its message has been shown
+    // and the load must stop. Lines of fewer than two words and comments
+    // (";" or "'" as the first word) succeed without effect.
+    bool parseLine(std::string_view line);
+    // Parses the lines of a text in order up to the first that fails.
+    bool parseText(std::string_view text);
+
+    // The after-load steps: without a root the user is told so; the root and
+    // then the scanners are instantiated (the scanners also get their polling
+    // timers); constants, types and every other branch template are dropped.
+    // The parser is empty afterwards.
+    ParameterTree finish(InstantiationContext& context);
+
+    // The collections while the description is loaded.
+    const std::vector<ParameterTemplate>& parameterTemplates() const { return templates_; }
+    // Type name and type text, in file order (the last match counts).
+    const std::vector<std::pair<std::string, std::string>>& types() const { return types_; }
+    std::optional<double> constant(std::string_view name) const;
+    const std::vector<std::unique_ptr<DescBranch>>& branchTemplates() const { return branches_; }
+    DescBranch* root() const { return root_; }
+    DescBranch* scanners() const { return scanners_; }
+    DescBranch* networkSettings() const { return networkSettings_; }
+
+private:
+    enum class BranchKind { Branch, Scanners, Root };
+
+    bool parameterLine(const std::vector<std::string>& words);
+    bool ruleLine(const std::vector<std::string>& words);
+    bool initLine(const std::vector<std::string>& words);
+    bool branchLine(const std::vector<std::string>& words, BranchKind kind);
+    bool constLine(const std::vector<std::string>& words);
+    bool typeLine(const std::vector<std::string>& words);
+
+    bool addMember(DescBranch& branch, const std::string& word);
+    ParameterTemplate* findTemplate(std::string_view name);
+    std::int32_t branchCount(const std::string& word) const;
+    bool tooFewWords(const std::vector<std::string>& words);
+    bool unknownParameter(const std::string& name);
+
+    UserInteraction& ui_;
+    std::vector<ParameterTemplate> templates_;
+    std::vector<std::pair<std::string, std::string>> types_;
+    std::vector<std::pair<std::string, double>> constants_;
+    std::vector<std::unique_ptr<DescBranch>> branches_;
+    DescBranch* root_ = nullptr;
+    DescBranch* scanners_ = nullptr;
+    DescBranch* networkSettings_ = nullptr;
+};
+
+// Parses a whole description and builds its tree. A failing line ends the
+// parsing with "Не удалось создать дерево параметров"; the tree is then built
+// from the lines before it.
+ParameterTree buildParameterTree(std::string_view text, InstantiationContext& context);
+
+}  // namespace tarn

@@ -1,0 +1,45 @@
+// A ParameterExchanger for tests: records every call, fails the parameters
+// it is told to fail and raises the stop request after a given number of
+// exchanges.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/parameter.h"
+#include "model/parameter_exchanger.h"
+
+namespace tarn::testing {
+
+class RecordingExchanger : public ParameterExchanger {
+public:
+    int readParameter(Parameter& parameter) override { return exchange("read", parameter); }
+    int writeParameter(Parameter& parameter, int mode) override {
+        return exchange("write" + std::to_string(mode), parameter);
+    }
+    int compareParameter(Parameter& parameter) override { return exchange("compare", parameter); }
+    bool stopRequested() const override { return stop; }
+    void progressLine(std::string_view text) override { log.push_back("| " + std::string(text)); }
+
+    std::vector<std::string> log;
+    // Result per network name; 0 for names not listed.
+    std::map<std::string, int> results;
+    bool stop = false;
+    // The stop request rises after this many exchanges (never when negative).
+    int stopAfter = -1;
+
+private:
+    int exchange(const std::string& what, Parameter& parameter) {
+        log.push_back(what + " " + parameter.networkName());
+        ++exchanges_;
+        if (stopAfter >= 0 && exchanges_ >= stopAfter) {
+            stop = true;
+        }
+        const auto found = results.find(parameter.networkName());
+        return found == results.end() ? 0 : found->second;
+    }
+    int exchanges_ = 0;
+};
+
+}  // namespace tarn::testing
