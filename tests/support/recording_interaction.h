@@ -1,8 +1,10 @@
 // A UserInteraction for tests: records every box and answers questions from
-// a script (Yes when the script is exhausted).
+// a script (Yes when the script is exhausted). Boxes may come from any
+// thread; read the recorded lists once the work that shows them has ended.
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,11 +24,13 @@ class RecordingInteraction : public UserInteraction {
 public:
     void showMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                      unsigned flags) override {
+        std::lock_guard lock(mutex_);
         messages.push_back({std::string(text), std::string(caption), icon, flags});
     }
 
     bool askYesNo(std::string_view text, std::string_view caption, MessageIcon icon,
                   bool /*defaultYes*/) override {
+        std::lock_guard lock(mutex_);
         questions.push_back({std::string(text), std::string(caption), icon, 0});
         if (answers.empty()) {
             return true;
@@ -48,6 +52,9 @@ public:
     std::vector<ShownMessage> messages;
     std::vector<ShownMessage> questions;
     std::deque<bool> answers;
+
+private:
+    std::mutex mutex_;
 };
 
 }  // namespace tarn::testing
