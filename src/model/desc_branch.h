@@ -56,6 +56,11 @@ public:
 
     std::int32_t count() const { return count_; }
     std::int32_t number() const { return number_; }
+    // The instance count and number as a configuration file restores them.
+    void setInstance(std::int32_t count, std::int32_t number) {
+        count_ = count;
+        number_ = number;
+    }
     int image() const override { return image_; }
     int selectedImage() const override { return selectedImage_; }
 
