@@ -27,10 +27,10 @@ class UserInteraction;
 // Results of ExchangeParameter.
 inline constexpr int kExchangeOk = 0;
 inline constexpr int kExchangeNoParameter = -1;
-inline constexpr int kExchangeFailed = 1;        // the transaction failed
-inline constexpr int kExchangeUndecodable = 2;   // answer not decodable, bad name code
+inline constexpr int kExchangeFailed = 1;       // the transaction failed
+inline constexpr int kExchangeUndecodable = 2;  // answer not decodable, bad name code
 inline constexpr int kExchangeNoWriteCoding = 3;
-inline constexpr int kExchangeBadValue = 4;       // value or network name cannot be coded
+inline constexpr int kExchangeBadValue = 4;  // value or network name cannot be coded
 inline constexpr int kExchangeAttributesFailed = 200;
 inline constexpr int kExchangeAttributeSize = 201;
 

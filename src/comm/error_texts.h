@@ -26,7 +26,8 @@ inline constexpr std::string_view kTextOtherCommand =
 inline constexpr std::string_view kTextAttributeSize =
     "Ошибка атрибутов; размер ответа не совпадает с ожидаемым.\n";
 inline constexpr std::string_view kTextCannotDecode = "Не могу раскодировать ответ";
-inline constexpr std::string_view kTextBadValue = "Неверное значение (неудается закодировать данные)";
+inline constexpr std::string_view kTextBadValue =
+    "Неверное значение (неудается закодировать данные)";
 inline constexpr std::string_view kTextStrangeConversion =
     "Предупреждение: странный ответ от ConvertToData(...)";
 inline constexpr std::string_view kTextBadNameCode =

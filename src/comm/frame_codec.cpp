@@ -52,7 +52,8 @@ std::vector<std::uint8_t> frameBytes(const Frame& frame, int addressLength) {
     bytes.reserve(kFrameHeaderBytes + frame.data.size() + 2);
     if (addressLength == 11) {
         bytes.push_back(static_cast<std::uint8_t>((frame.address >> 3) & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(((frame.address & 0x07) << 5) | request | length));
+        bytes.push_back(
+            static_cast<std::uint8_t>(((frame.address & 0x07) << 5) | request | length));
     } else {
         bytes.push_back(static_cast<std::uint8_t>(frame.address & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(request | length));
@@ -105,8 +106,7 @@ std::optional<ParsedFrame> parseFrame(std::string_view wire, int addressLength) 
     frame.data.assign(bytes.begin() + kFrameHeaderBytes, bytes.begin() + kFrameHeaderBytes + n);
     const std::size_t crcAt = kFrameHeaderBytes + n;
     const auto received = static_cast<std::uint16_t>((bytes[crcAt] << 8) | bytes[crcAt + 1]);
-    parsed.checksumOk =
-        bytes.size() == crcAt + 2 && checksumOf({bytes.data(), crcAt}) == received;
+    parsed.checksumOk = bytes.size() == crcAt + 2 && checksumOf({bytes.data(), crcAt}) == received;
     return parsed;
 }
 

@@ -17,8 +17,8 @@ extern "C" int ioctl(int fd, unsigned long request, ...);
 namespace tarn {
 namespace {
 
-constexpr std::array<int, 15> kAllowedBaudRates = {110,   300,   600,   1200,  2400,
-                                                   4800,  9600,  14400, 19200, 28800,
+constexpr std::array<int, 15> kAllowedBaudRates = {110,   300,   600,   1200,   2400,
+                                                   4800,  9600,  14400, 19200,  28800,
                                                    38400, 56000, 57600, 115200, 128000};
 
 struct SpeedConstant {
@@ -87,10 +87,11 @@ LineTimeouts computeLineTimeouts(const LineSettings& settings) {
     if (settings.baudRate <= 0) {
         return t;
     }
-    t.characterTime =
-        static_cast<float>(bitsPerCharacter(settings)) * 1000.0F / static_cast<float>(settings.baudRate);
+    t.characterTime = static_cast<float>(bitsPerCharacter(settings)) * 1000.0F /
+                      static_cast<float>(settings.baudRate);
     t.readInterval = static_cast<int>(std::ceil(1.5F * t.characterTime));
-    t.readMultiplier = static_cast<int>(std::ceil(t.characterTime + static_cast<float>(t.readInterval)));
+    t.readMultiplier =
+        static_cast<int>(std::ceil(t.characterTime + static_cast<float>(t.readInterval)));
     t.readConstant = 50;
     t.writeMultiplier = 10;
     t.writeConstant = 500;

@@ -4,7 +4,8 @@ namespace tarn {
 
 void LinkContext::noteTimeout() {
     std::uint32_t current = runResultCode_.load();
-    while (current != kRunLineFault && !runResultCode_.compare_exchange_weak(current, kRunTimeout)) {
+    while (current != kRunLineFault &&
+           !runResultCode_.compare_exchange_weak(current, kRunTimeout)) {
     }
 }
 

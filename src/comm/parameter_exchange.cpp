@@ -25,10 +25,10 @@ void addTrace(std::vector<std::string>* trace, std::string line) {
 // One byte of a frame as a trace line: "<prefix> #%2i : %03i = 0x%02X (%c)".
 std::string byteLine(std::string_view prefix, std::size_t index, std::uint8_t byte) {
     char numbers[48];
-    std::snprintf(numbers, sizeof numbers, " #%2i : %03i = 0x%02X (", static_cast<int>(index),
-                  byte, byte);
-    const std::string shown = byte < 32 ? std::string(".")
-                                        : text::fromCp1251(std::string(1, static_cast<char>(byte)));
+    std::snprintf(numbers, sizeof numbers, " #%2i : %03i = 0x%02X (", static_cast<int>(index), byte,
+                  byte);
+    const std::string shown =
+        byte < 32 ? std::string(".") : text::fromCp1251(std::string(1, static_cast<char>(byte)));
     return std::string(prefix) + numbers + shown + ")";
 }
 
@@ -208,8 +208,8 @@ int DeviceLink::exchangeOne(Parameter& parameter, bool read, std::vector<std::st
         return kExchangeFailed;
     }
     traceBytes(trace, "<< Ответ:", answer);
-    addTrace(trace, "Инф-ная часть квитанции ответа имеет размер " +
-                        std::to_string(answer.size()) + " байт.");
+    addTrace(trace, "Инф-ная часть квитанции ответа имеет размер " + std::to_string(answer.size()) +
+                        " байт.");
 
     // A write is answered with the value the module now holds. A decoding
     // that yields an error message (-1) leaves it as the value text.

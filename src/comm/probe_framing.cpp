@@ -198,8 +198,8 @@ int checkProbeAnswer(int selector, int address, std::string_view answer) {
     if (message->address != (address & 0xFF)) {
         return kProbeWrongAddress;
     }
-    if (selector != kProtocolDcon &&
-        !std::equal(message->data.begin(), message->data.end(), kProbeData.begin(), kProbeData.end())) {
+    if (selector != kProtocolDcon && !std::equal(message->data.begin(), message->data.end(),
+                                                 kProbeData.begin(), kProbeData.end())) {
         return kProbeBadAnswer;
     }
     return kProbeAnswered;

@@ -117,7 +117,7 @@ private:
     std::atomic<int> address_{16};
     LineTimeouts timeouts_;
     int lastOpenError_ = 0;
-    line::Rs485State rs485_;      // as found at Open
+    line::Rs485State rs485_;          // as found at Open
     bool kernelDirectionOn_ = false;  // we switched the kernel's RS-485 mode on
 };
 
