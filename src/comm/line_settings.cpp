@@ -101,6 +101,72 @@ LineTimeouts computeLineTimeouts(const LineSettings& settings) {
 
 namespace line {
 
+std::uint32_t framingFlags(const LineSettings& settings) {
+    std::uint32_t flags = 0;
+    switch (settings.dataBits) {
+        case 5:
+            flags |= CS5;
+            break;
+        case 6:
+            flags |= CS6;
+            break;
+        case 7:
+            flags |= CS7;
+            break;
+        default:
+            flags |= CS8;
+            break;
+    }
+    switch (settings.parity) {
+        case kParityEven:
+            flags |= PARENB;
+            break;
+        case kParityOdd:
+            flags |= PARENB | PARODD;
+            break;
+        case kParityMark:
+            flags |= PARENB | CMSPAR | PARODD;
+            break;
+        case kParitySpace:
+            flags |= PARENB | CMSPAR;
+            break;
+        default:
+            break;
+    }
+    if (settings.stopBits == 2) {
+        flags |= CSTOPB;
+    }
+    return flags;
+}
+
+LineSettings fromFramingFlags(std::uint32_t flags, int baudRate) {
+    LineSettings s;
+    s.baudRate = baudRate;
+    switch (flags & CSIZE) {
+        case CS5:
+            s.dataBits = 5;
+            break;
+        case CS6:
+            s.dataBits = 6;
+            break;
+        case CS7:
+            s.dataBits = 7;
+            break;
+        default:
+            s.dataBits = 8;
+            break;
+    }
+    if ((flags & PARENB) == 0) {
+        s.parity = kParityNone;
+    } else if ((flags & CMSPAR) != 0) {
+        s.parity = (flags & PARODD) != 0 ? kParityMark : kParitySpace;
+    } else {
+        s.parity = (flags & PARODD) != 0 ? kParityOdd : kParityEven;
+    }
+    s.stopBits = (flags & CSTOPB) != 0 ? 2 : 1;
+    return s;
+}
+
 int configure(int fd, const LineSettings& settings) {
     termios2 t{};
     if (ioctl(fd, TCGETS2, &t) != 0) {
@@ -114,39 +180,7 @@ int configure(int fd, const LineSettings& settings) {
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS |
                                         HUPCL | CBAUD | (CBAUD << IBSHIFT));
     t.c_cflag |= CLOCAL | CREAD;
-    switch (settings.dataBits) {
-        case 5:
-            t.c_cflag |= CS5;
-            break;
-        case 6:
-            t.c_cflag |= CS6;
-            break;
-        case 7:
-            t.c_cflag |= CS7;
-            break;
-        default:
-            t.c_cflag |= CS8;
-            break;
-    }
-    switch (settings.parity) {
-        case kParityEven:
-            t.c_cflag |= PARENB;
-            break;
-        case kParityOdd:
-            t.c_cflag |= PARENB | PARODD;
-            break;
-        case kParityMark:
-            t.c_cflag |= PARENB | CMSPAR | PARODD;
-            break;
-        case kParitySpace:
-            t.c_cflag |= PARENB | CMSPAR;
-            break;
-        default:
-            break;
-    }
-    if (settings.stopBits == 2) {
-        t.c_cflag |= CSTOPB;
-    }
+    t.c_cflag |= framingFlags(settings);
     unsigned constant = BOTHER;
     for (const auto& entry : kSpeedConstants) {
         if (entry.baud == settings.baudRate) {
@@ -169,31 +203,7 @@ std::optional<LineSettings> read(int fd) {
     if (ioctl(fd, TCGETS2, &t) != 0) {
         return std::nullopt;
     }
-    LineSettings s;
-    s.baudRate = speedOf(t);
-    switch (t.c_cflag & CSIZE) {
-        case CS5:
-            s.dataBits = 5;
-            break;
-        case CS6:
-            s.dataBits = 6;
-            break;
-        case CS7:
-            s.dataBits = 7;
-            break;
-        default:
-            s.dataBits = 8;
-            break;
-    }
-    if ((t.c_cflag & PARENB) == 0) {
-        s.parity = kParityNone;
-    } else if ((t.c_cflag & CMSPAR) != 0) {
-        s.parity = (t.c_cflag & PARODD) != 0 ? kParityMark : kParitySpace;
-    } else {
-        s.parity = (t.c_cflag & PARODD) != 0 ? kParityOdd : kParityEven;
-    }
-    s.stopBits = (t.c_cflag & CSTOPB) != 0 ? 2 : 1;
-    return s;
+    return fromFramingFlags(t.c_cflag, speedOf(t));
 }
 
 bool setExclusive(int fd, bool exclusive) {

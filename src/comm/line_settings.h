@@ -55,6 +55,11 @@ inline constexpr int kConfigured = 0;
 inline constexpr int kStateUnreadable = -2;
 inline constexpr int kSettingsRejected = -4;
 
+// The character framing bits of the terminal's control flags (data bits,
+// parity, stop bits), and back.
+std::uint32_t framingFlags(const LineSettings& settings);
+LineSettings fromFramingFlags(std::uint32_t flags, int baudRate);
+
 // Raw transfer, no flow control, receiver on, parity checking with errors
 // and breaks marked in the input (0xFF 0x00 x; a real 0xFF arrives doubled),
 // reads that never block. The settings must be valid.

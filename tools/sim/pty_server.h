@@ -3,10 +3,11 @@
 // Opens a pseudo-terminal pair, binds the terminal side to a port name (the
 // entry "COMn" of the ports folder, or any symbolic link) and serves the
 // module on a thread of its own: it cuts the byte stream into frames, checks
-// that the program set the line the module expects (the terminal's settings,
-// read with TCGETS2; on a mismatch the module stays silent as on a real
-// line) and writes the answers back, optionally after the time the
-// characters would take on the line.
+// that the program set the speed the module works at (read from the terminal
+// with TCGETS2; a pseudo-terminal keeps no other framing: the kernel always
+// reports 8 data bits without parity), stays silent on a mismatch as a real
+// module on a real line would, and writes the answers back, optionally after
+// the time the characters would take on the line.
 #pragma once
 
 #include <atomic>
@@ -50,8 +51,10 @@ public:
     // The links made to it.
     const std::vector<std::string>& links() const { return links_; }
 
-    // Frames ignored because the line was set differently.
+    // Frames ignored because the program set another speed.
     int lineMismatches() const { return lineMismatches_.load(); }
+    // The line settings the terminal has now.
+    std::optional<LineSettings> terminalLine() const;
     // The line settings the terminal had at the last frame.
     std::optional<LineSettings> lastLineSeen() const;
 

@@ -42,8 +42,8 @@ Binding:
   --link PATH         make a symbolic link PATH to the terminal
                       (without either option only the terminal path is printed)
 
-The module's line (it answers only when the program sets exactly this line;
-after APLY it moves to the settings held in its own parameters):
+The module's line (it answers only when the program set this speed on the
+terminal; after APLY it moves to the settings held in its own parameters):
   --bps N             speed: 110 ... 128000 (default 9600)
   --len N             data bits 5-8 (default 8)
   --parity P          none, even or odd (default none)
@@ -52,7 +52,7 @@ after APLY it moves to the settings held in its own parameters):
                       addresses base+1 ... base+63 for the linear index in the
                       address (scanners)
   --alen N            address length 8 or 11 (default 8)
-  --no-line-check     answer whatever line the program set
+  --no-line-check     answer whatever speed the program set
 
 Identity:
   --model NAME        answer to "dev" (default TARN; another name makes the
