@@ -62,11 +62,14 @@ protected:
     }
 
     // Starts the server and opens the link on it with the module's settings.
+    // The whole frame goes in one write (the converter switches by itself),
+    // which keeps the tests quick; the serial port's own tests cover RTS.
     void openLink(LinkSettings settings = {}) {
         if (!server_) {
             startServer();
         }
-        settings.port = "COM" + std::to_string(9);
+        settings.port = "COM9";
+        link.port().setDirectionMode(SerialPort::kDirectionAutomatic);
         ASSERT_EQ(link.OpenLink(settings, true), 0);
     }
 
