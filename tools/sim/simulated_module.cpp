@@ -151,12 +151,14 @@ void SimulatedModule::addParameter(ParameterSpec spec) {
     std::lock_guard lock(mutex_);
     spec.count = std::max(spec.count, 1);
     const std::uint16_t hash = NetNameHash(spec.name);
-    Slot slot{spec.initialValue, spec.editable, spec.ownedByFirm};
+    const Slot slot{spec.initialValue, spec.editable, spec.ownedByFirm};
     if (const auto found = byHash_.find(hash); found != byHash_.end()) {
         Family& family = families_[found->second];
         if (spec.count > family.spec.count) {
+            const Slot first{family.spec.initialValue, family.spec.editable,
+                             family.spec.ownedByFirm};
             family.spec.count = spec.count;
-            family.slots.resize(static_cast<std::size_t>(spec.count), slot);
+            family.slots.resize(static_cast<std::size_t>(spec.count), first);
             family.indexed = family.spec.indexed.value_or(spec.count > 1);
         }
         return;
