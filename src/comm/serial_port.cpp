@@ -75,6 +75,9 @@ int SerialPort::Open() {
     }
     lastOpenError_ = 0;
     auto fail = [fd](int code) {
+        // The terminal may stay open on its other side (a pseudo-terminal):
+        // leave it usable for the next attempt.
+        line::setExclusive(fd, false);
         ::close(fd);
         return code;
     };

@@ -167,6 +167,19 @@ TEST_F(SerialPortTest, ALineSetDifferentlyIsSilent) {
     EXPECT_EQ(server().lineMismatches(), 1);
 }
 
+TEST_F(SerialPortTest, NoiseBeforeAFrameIsSkipped) {
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    port.setDirectionMode(SerialPort::kDirectionAutomatic);
+    std::string answer;
+    for (const unsigned framings : {0u, sim::kAnswerModbusRtu}) {
+        module.setProbeFramings(framings);
+        EXPECT_EQ(port.Transceive(std::string("\x01\xF3") + kReadALen, answer),
+                  SerialPort::kAnswered)
+            << framings;
+        EXPECT_EQ(answer.front(), '#');
+    }
+}
+
 TEST_F(SerialPortTest, ListsThePortsFolder) {
     std::string text;
     SerialPort::ListPorts(text);

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "comm/link_context.h"
+#include "comm/probe_framing.h"
 #include "platform/port_names.h"
 
 namespace tarn::sim {
@@ -254,8 +255,19 @@ void PtyServer::takeTextFrames(std::string& buffer) {
 
 void PtyServer::takeGap(std::string& buffer) {
     if (answersRtu() && !buffer.empty() && !isStartCharacter(buffer.front())) {
-        dispatch(buffer, kProtocolModbusRtu);
-    } else if (!buffer.empty()) {
+        const auto rtu = decodeModbusRtu(buffer);
+        const auto start = buffer.find_first_of("#:%");
+        if ((rtu && rtu->checkOk) || start == std::string::npos) {
+            dispatch(buffer, kProtocolModbusRtu);
+            buffer.clear();
+            return;
+        }
+        // Noise before a text frame.
+        log("<- (" + std::to_string(start) + " characters before a frame start dropped)");
+        buffer.erase(0, start);
+        takeTextFrames(buffer);
+    }
+    if (!buffer.empty()) {
         log("<- (" + std::to_string(buffer.size()) + " characters without a frame end dropped)");
     }
     buffer.clear();
