@@ -2,10 +2,12 @@
 #include "comm/device_link.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <fstream>
 #include <thread>
 
 #include "comm/error_texts.h"
@@ -497,6 +499,38 @@ TEST_F(DeviceLinkTest, OpenLinkReportsFailures) {
     EXPECT_NE(link.OpenLink(settings, true), 0);
     EXPECT_FALSE(link.port().isOpen());
     EXPECT_EQ(context.runResultCode(), 0u);
+}
+
+TEST_F(DeviceLinkTest, PermissionAndBusyFailuresSayWhy) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "the administrator may open any device";
+    }
+    startServer();
+    // A device the user may not open.
+    const auto locked = ports_.path() / "locked";
+    { std::ofstream(locked) << ""; }
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    std::filesystem::create_symlink(locked, ports_.path() / "COM78");
+    LinkSettings settings;
+    settings.port = "COM78";
+    EXPECT_EQ(link.OpenLink(settings, true), SerialPort::kCannotOpen);
+    EXPECT_EQ(link.port().lastOpenError(), EACCES);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("dialout"), std::string::npos);
+
+    // A port another program holds is refused while it is open, and free
+    // again after it was closed.
+    SerialPort other;
+    other.setPortName("COM9");
+    ASSERT_EQ(other.Open(), SerialPort::kOpened);
+    settings.port = "COM9";
+    EXPECT_EQ(link.OpenLink(settings, true), SerialPort::kCannotOpen);
+    EXPECT_EQ(link.port().lastOpenError(), EBUSY);
+    EXPECT_NE(ui.messages.back().text.find("занято"), std::string::npos);
+    EXPECT_EQ(other.Close(), SerialPort::kClosed);
+    EXPECT_EQ(link.OpenLink(settings, true), SerialPort::kOpened);
+    EXPECT_EQ(link.CloseLink(), SerialPort::kClosed);
+    EXPECT_EQ(other.Open(), SerialPort::kOpened);
 }
 
 TEST(OpenFailureText, ExplainsPermissions) {
