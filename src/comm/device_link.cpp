@@ -1,0 +1,220 @@
+#include "comm/device_link.h"
+
+#include <cerrno>
+
+#include "comm/error_texts.h"
+#include "comm/frame_codec.h"
+#include "comm/probe_framing.h"
+#include "model/parameter.h"
+#include "platform/numbers.h"
+#include "platform/text.h"
+#include "platform/user_interaction.h"
+
+namespace tarn {
+namespace {
+
+// Resends after the first sending before a transaction gives up.
+constexpr int kTimeoutResends = 3;
+constexpr int kLineErrorResends = 16;
+constexpr int kLostStartResends = 15;
+constexpr int kProbeTimeoutResends = 3;
+
+int parityCode(const std::string& text, int current) {
+    if (text::equalsNoCase(text, "Отсутствует")) {
+        return kParityNone;
+    }
+    if (text::equalsNoCase(text, "Четность")) {
+        return kParityEven;
+    }
+    if (text::equalsNoCase(text, "Нечетность")) {
+        return kParityOdd;
+    }
+    return current;
+}
+
+}  // namespace
+
+DeviceLink::DeviceLink(LinkContext& context, UserInteraction* ui) : context_(context), ui_(ui) {}
+
+std::string DeviceLink::openFailureText(const std::string& portName, const std::string& device,
+                                        int error) {
+    std::string text = "Не удается открыть порт " + portName +
+                       ". Связь с сетью отсутствует. Проверьте сетевые параметры";
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            text += "\nНет прав на доступ к устройству " + device +
+                    ": пользователь должен входить в группу dialout "
+                    "(sudo usermod -aG dialout $USER, затем войти в систему заново).";
+            break;
+        case EBUSY:
+            text += "\nУстройство " + device + " занято другой программой.";
+            break;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            text += "\nУстройство " + device + " не найдено.";
+            break;
+        default:
+            break;
+    }
+    return text;
+}
+
+int DeviceLink::OpenLink(const LinkSettings& settings, bool report) {
+    std::lock_guard lock(lock_);
+    if (port_.isOpen()) {
+        port_.Close();
+    }
+    port_.setPortName(settings.port);
+    port_.setBaudRate(numbers::leadingInteger(settings.baudRate));
+    port_.setAddress(numbers::leadingInteger(settings.address));
+    port_.setAddressLength(numbers::leadingInteger(settings.addressLength));
+    port_.setDataBits(numbers::leadingInteger(settings.dataBits));
+    port_.setStopBits(numbers::leadingInteger(settings.stopBits));
+    port_.setParity(parityCode(settings.parity, port_.parity()));
+    if (context_.portSuppressed()) {
+        return SerialPort::kCannotOpen;
+    }
+    const int result = port_.Open();
+    if (result != SerialPort::kOpened) {
+        context_.addRunResultBits(kRunPortNotOpened);
+    } else {
+        context_.clearRunResultBits(kRunPortNotOpened);
+    }
+    if (result != SerialPort::kOpened && report && !context_.portMessagesSuppressed() &&
+        ui_ != nullptr) {
+        const int error = result == SerialPort::kCannotOpen ? port_.lastOpenError() : 0;
+        ui_->showMessage(openFailureText(settings.port, port_.devicePath(), error),
+                         kOpenFailureCaption, MessageIcon::Error, kMessageTopmost);
+    }
+    return result;
+}
+
+int DeviceLink::CloseLink() {
+    std::lock_guard lock(lock_);
+    return port_.Close();
+}
+
+bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
+                               std::span<const std::uint8_t> data,
+                               std::vector<std::uint8_t>& answer, std::string& status,
+                               std::int32_t addressOffset) {
+    std::lock_guard lock(lock_);
+    answer.clear();
+    Frame frame;
+    frame.address = addressOffset == -1 ? 255 : port_.address() + addressOffset;
+    frame.readFlag = readFlag;
+    frame.hash = command;
+    frame.data.assign(data.begin(), data.end());
+    const std::string wire = encodeFrame(frame, port_.addressLength());
+
+    int timeouts = 0;
+    int lineErrors = 0;
+    int lostStarts = 0;
+    std::string received;
+    while (true) {
+        const int result = port_.Transceive(wire, received);
+        if (command == kHashAply) {
+            // The module switches its line at once; nobody answers.
+            return true;
+        }
+        if (result == SerialPort::kNoAnswer) {
+            if (timeouts == kTimeoutResends) {
+                status = kTextTimeout;
+                context_.noteTimeout();
+                return false;
+            }
+            ++timeouts;
+            continue;
+        }
+        if (result == SerialPort::kLineError) {
+            if (lineErrors == kLineErrorResends) {
+                status = kTextBadPortSettings;
+                context_.noteLineFault();
+                return false;
+            }
+            ++lineErrors;
+            continue;
+        }
+        if (received.size() >= 2 && received.front() == kFrameStart) {
+            break;
+        }
+        if (lostStarts == kLostStartResends) {
+            status = kTextLostStart;
+            context_.noteLineFault();
+            return false;
+        }
+        ++lostStarts;
+    }
+    context_.noteAnswerTaken();
+
+    AnswerCheck check = checkAnswer(received, command);
+    switch (check.verdict) {
+        case AnswerVerdict::BadChecksum:
+            status = kTextBadAnswerChecksum;
+            return false;
+        case AnswerVerdict::Accepted:
+            answer = std::move(check.data);
+            return true;
+        case AnswerVerdict::DeviceError:
+            answer = std::move(check.data);
+            DeviceErrorText(answer.data(), static_cast<int>(answer.size()), status);
+            return false;
+        case AnswerVerdict::OtherCommand:
+            answer = std::move(check.data);
+            status = kTextOtherCommand;
+            return false;
+    }
+    return false;
+}
+
+int DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
+    if (port_.addressLength() == 11) {
+        return -1;
+    }
+    const std::string wire = buildProbe(selector, port_.address());
+    if (wire.empty()) {
+        return -1;
+    }
+    std::lock_guard lock(lock_);
+    const auto end = selector == kProtocolModbusRtu ? AnswerCollector::End::Silence
+                                                    : AnswerCollector::End::CarriageReturn;
+    int timeouts = 0;
+    int lineErrors = 0;
+    int code = kProbeAnswered;
+    std::string received;
+    while (true) {
+        const int result = port_.Transceive(wire, received, end);
+        if (result == SerialPort::kNoAnswer) {
+            if (timeouts == kProbeTimeoutResends) {
+                code = kProbeTimeout;
+                break;
+            }
+            ++timeouts;
+            // The converter may switch its direction by itself, or not.
+            port_.setDirectionMode(port_.directionMode() == SerialPort::kDirectionByRts
+                                       ? SerialPort::kDirectionAutomatic
+                                       : SerialPort::kDirectionByRts);
+            continue;
+        }
+        if (result == SerialPort::kLineError) {
+            if (lineErrors == kLineErrorResends) {
+                code = kProbeLineErrors;
+                break;
+            }
+            ++lineErrors;
+            continue;
+        }
+        code = checkProbeAnswer(selector, port_.address(), received);
+        break;
+    }
+    if (parameter != nullptr) {
+        std::string text;
+        LinkErrorText(code, text);
+        parameter->setStatusText(std::move(text));
+    }
+    return code;
+}
+
+}  // namespace tarn

@@ -1,0 +1,306 @@
+#include "comm/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "platform/port_names.h"
+
+namespace tarn {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int millisecondsUntil(Clock::time_point deadline) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) {
+        return 0;
+    }
+    // Round up so that a wait never ends just before the deadline.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+Clock::duration fromMilliseconds(double milliseconds) {
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(milliseconds));
+}
+
+// Waits until `until` with the steady clock: sleeps while far off (sleeps are
+// coarse), spins for the last stretch.
+void waitUntil(Clock::time_point until) {
+    constexpr auto kSpin = std::chrono::microseconds(1500);
+    const auto now = Clock::now();
+    if (until - now > kSpin) {
+        std::this_thread::sleep_for(until - now - kSpin);
+    }
+    while (Clock::now() < until) {
+    }
+}
+
+bool deviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() {
+    if (isOpen()) {
+        if (Close() != kClosed) {
+            ::close(fd_);
+        }
+    }
+}
+
+int SerialPort::Open() {
+    timeouts_ = LineTimeouts{};
+    if (isOpen()) {
+        Close();
+        if (isOpen()) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    devicePath_ = resolvePortName(portName_);
+    const int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastOpenError_ = errno;
+        return kCannotOpen;
+    }
+    lastOpenError_ = 0;
+    auto fail = [fd](int code) {
+        // The terminal may stay open on its other side (a pseudo-terminal):
+        // leave it usable for the next attempt.
+        line::setExclusive(fd, false);
+        ::close(fd);
+        return code;
+    };
+    if (!isValidParity(settings_.parity)) {
+        return fail(kSettingsNotAllowed);
+    }
+    if (settings_.dataBits < 5 || settings_.dataBits > 8) {
+        return fail(kDataBitsNotAllowed);
+    }
+    if (settings_.stopBits != 1 && settings_.stopBits != 2) {
+        return fail(kSettingsNotAllowed);
+    }
+    if (!isAllowedBaudRate(settings_.baudRate)) {
+        return fail(kSettingsNotAllowed);
+    }
+    // Another program that opens the device after us gets EBUSY.
+    line::setExclusive(fd, true);
+    const int configured = line::configure(fd, settings_);
+    if (configured == line::kStateUnreadable) {
+        return fail(kSettingsNotAllowed);
+    }
+    if (configured != line::kConfigured) {
+        return fail(kSettingsRejected);
+    }
+    // Receive direction; DTR is not used. Ports without modem lines refuse
+    // both calls, which is fine.
+    line::setRts(fd, false);
+    line::setDtr(fd, false);
+    rs485_ = line::readRs485(fd);
+    kernelDirectionOn_ = false;
+    timeouts_ = computeLineTimeouts(settings_);
+    tcflush(fd, TCIOFLUSH);
+    fd_ = fd;
+    return kOpened;
+}
+
+int SerialPort::Close() {
+    if (!isOpen()) {
+        return kNotOpen;
+    }
+    if (tcflush(fd_, TCIOFLUSH) != 0 && !deviceGone(errno)) {
+        // Nothing to purge on a vanished device: it is closed all the same.
+        return kPurgeFailed;
+    }
+    if (kernelDirectionOn_) {
+        line::restoreRs485(fd_, rs485_);
+        kernelDirectionOn_ = false;
+    }
+    // The terminal may outlive this descriptor (a pseudo-terminal whose
+    // other side stays open); leave it open to the next user.
+    line::setExclusive(fd_, false);
+    ::close(fd_);
+    fd_ = -1;
+    return kClosed;
+}
+
+SerialPort::WaitResult SerialPort::waitFor(short events, int milliseconds) {
+    std::array<pollfd, 2> entries = {{{fd_, events, 0}, {stopEvent_.descriptor(), POLLIN, 0}}};
+    while (true) {
+        const int ready = poll(entries.data(), entries.size(), milliseconds);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return WaitResult::Failed;
+        }
+        if (ready == 0) {
+            return WaitResult::TimedOut;
+        }
+        if ((entries[1].revents & POLLIN) != 0) {
+            return WaitResult::Stopped;
+        }
+        const short got = entries[0].revents;
+        if ((got & events) != 0) {
+            return WaitResult::Ready;
+        }
+        if ((got & POLLHUP) != 0) {
+            return WaitResult::Hangup;
+        }
+        return WaitResult::Failed;
+    }
+}
+
+int SerialPort::writeAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN) {
+            return kAborted;
+        }
+        // The output queue is full: wait until it takes more, or the stop.
+        if (waitFor(POLLOUT, -1) != WaitResult::Ready) {
+            return kAborted;
+        }
+    }
+    return 0;
+}
+
+int SerialPort::sendByRts(std::string_view frame) {
+    line::setRts(fd_, true);
+    const auto characterTime = fromMilliseconds(timeouts_.characterTime);
+    int result = 0;
+    for (const char c : frame) {
+        if (stopEvent_.isSignalled()) {
+            result = kAborted;
+            break;
+        }
+        const auto started = Clock::now();
+        if (writeAll(std::string_view(&c, 1)) != 0) {
+            result = kAborted;
+            break;
+        }
+        // Until the character has left the shift register: the driver's
+        // drain, then the rest of one character time.
+        tcdrain(fd_);
+        waitUntil(started + characterTime);
+    }
+    line::setRts(fd_, false);
+    return result;
+}
+
+void SerialPort::useKernelDirection(bool on) {
+    if (!rs485_.supported || on == kernelDirectionOn_) {
+        return;
+    }
+    if (on) {
+        kernelDirectionOn_ = line::enableRs485(fd_);
+        if (!kernelDirectionOn_) {
+            // The driver reports the mode but does not take it: switch by hand.
+            rs485_.supported = false;
+        }
+    } else {
+        line::restoreRs485(fd_, rs485_);
+        kernelDirectionOn_ = false;
+    }
+}
+
+int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCollector::End end) {
+    answer.clear();
+    if (!isOpen() || stopEvent_.isSignalled()) {
+        return kAborted;
+    }
+    tcflush(fd_, TCIOFLUSH);
+
+    bool wholeFrameAtOnce = true;
+    if (directionMode_.load() == kDirectionAutomatic) {
+        useKernelDirection(false);
+    } else {
+        useKernelDirection(true);
+        wholeFrameAtOnce = kernelDirectionOn_;
+    }
+    if ((wholeFrameAtOnce ? writeAll(frame) : sendByRts(frame)) != 0) {
+        return kAborted;
+    }
+    // A frame handed over in one write is still on its way: the answer
+    // time-out starts when its last character has left.
+    double sending = 0;
+    if (wholeFrameAtOnce) {
+        sending = std::ceil(static_cast<double>(frame.size()) * timeouts_.characterTime);
+    }
+    auto deadline = Clock::now() + fromMilliseconds(timeouts_.answerTimeout + sending);
+    const auto silence = fromMilliseconds(std::max(1.0, std::ceil(3.5 * timeouts_.characterTime)));
+
+    AnswerCollector collector(end);
+    std::array<char, 256> chunk{};
+    while (true) {
+        switch (waitFor(POLLIN, millisecondsUntil(deadline))) {
+            case WaitResult::Stopped:
+            case WaitResult::Failed:
+                return kAborted;
+            case WaitResult::Hangup:
+                // Nobody at the other end (a pseudo-terminal without its
+                // master side): as silent as a line without a module.
+                return stopEvent_.wait(millisecondsUntil(deadline)) ? kAborted : kNoAnswer;
+            case WaitResult::TimedOut:
+                if (end == AnswerCollector::End::Silence && collector.anyCharacter()) {
+                    answer = collector.answer();
+                    return kAnswered;
+                }
+                return kNoAnswer;
+            case WaitResult::Ready:
+                break;
+        }
+        const ssize_t got = ::read(fd_, chunk.data(), chunk.size());
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EINTR) {
+                continue;
+            }
+            return kAborted;
+        }
+        if (got == 0) {
+            // End of input: the other side has gone.
+            return stopEvent_.wait(millisecondsUntil(deadline)) ? kAborted : kNoAnswer;
+        }
+        collector.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+        if (collector.lineError()) {
+            return kLineError;
+        }
+        if (collector.complete()) {
+            answer = collector.answer();
+            return kAnswered;
+        }
+        if (end == AnswerCollector::End::Silence && collector.anyCharacter()) {
+            deadline = Clock::now() + silence;
+        }
+    }
+}
+
+void SerialPort::ListPorts(std::string& text) {
+    text.clear();
+    for (const auto& name : listPorts()) {
+        text += name;
+        text += ':';
+    }
+    if (!text.empty()) {
+        text += ':';
+    }
+}
+
+}  // namespace tarn

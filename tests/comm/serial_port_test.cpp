@@ -1,0 +1,192 @@
+// The serial port against the simulated module on a pseudo-terminal.
+#include "comm/serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "comm/frame_codec.h"
+#include "model/network_name.h"
+#include "simulated_line.h"
+
+namespace tarn::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long millisecondsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+class SerialPortTest : public SimulatedLine {
+protected:
+    void SetUp() override {
+        SimulatedLine::SetUp();
+        startServer();
+        port.setPortName("COM9");
+    }
+    SerialPort port;
+};
+
+const std::string kReadALen = "#HGHGHUTISROI\r";
+
+TEST_F(SerialPortTest, RefusedSettings) {
+    for (const int baud : {250, 256000}) {
+        port.setBaudRate(baud);
+        EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed) << baud;
+        EXPECT_FALSE(port.isOpen());
+    }
+    port.setBaudRate(9600);
+    port.setDataBits(9);
+    EXPECT_EQ(port.Open(), SerialPort::kDataBitsNotAllowed);
+    port.setDataBits(4);
+    EXPECT_EQ(port.Open(), SerialPort::kDataBitsNotAllowed);
+    port.setDataBits(8);
+    port.setStopBits(3);
+    EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed);
+    port.setStopBits(1);
+    port.setParity(6);
+    EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.Close(), SerialPort::kNotOpen);
+    // A file that is not a terminal has no port state.
+    port.setPortName("/dev/null");
+    port.setParity(kParityNone);
+    EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed);
+}
+
+TEST_F(SerialPortTest, MissingDeviceKeepsTheReason) {
+    port.setPortName(ports_.path().string() + "/no-such-device");
+    EXPECT_EQ(port.Open(), SerialPort::kCannotOpen);
+    EXPECT_EQ(port.lastOpenError(), ENOENT);
+    port.setPortName("COM9");
+    EXPECT_EQ(port.Open(), SerialPort::kOpened);
+    EXPECT_EQ(port.lastOpenError(), 0);
+    EXPECT_EQ(port.devicePath(), server().devicePath());
+}
+
+TEST_F(SerialPortTest, AnswersAndTimeouts) {
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    EXPECT_EQ(port.answerTimeout(), 170);
+    EXPECT_NEAR(port.characterTime(), 1.0417, 0.0001);
+    std::string answer;
+    for (const int mode : {SerialPort::kDirectionByRts, SerialPort::kDirectionAutomatic}) {
+        port.setDirectionMode(mode);
+        EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+        EXPECT_EQ(answer, encodeFrame(Frame{16, false, NetNameHash("A.Len"), {0}}, 8));
+    }
+    module.setFaults({.silent = true});
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kNoAnswer);
+    EXPECT_GE(millisecondsSince(start), 170);
+    EXPECT_TRUE(answer.empty());
+    EXPECT_EQ(port.Close(), SerialPort::kClosed);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAborted);
+}
+
+TEST_F(SerialPortTest, LongAnswersAreCut) {
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    module.setFaults({.overlongEvery = 1});
+    std::string answer;
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    EXPECT_EQ(answer.size(), kAnswerCapacity);
+    EXPECT_EQ(answer.front(), '#');
+    EXPECT_NE(answer.back(), '\r');
+}
+
+TEST_F(SerialPortTest, StopEventAbortsAWaitingTransceive) {
+    // At 300 baud the answer time-out is 2.57 s: a stop must not wait for it.
+    module.setActiveSettings({{300, 8, kParityNone, 1}, 16, 8});
+    module.setFaults({.silent = true});
+    port.setBaudRate(300);
+    port.setDirectionMode(SerialPort::kDirectionAutomatic);
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_GT(port.answerTimeout(), 2000);
+
+    std::string answer;
+    int result = 0;
+    Clock::time_point stopped;
+    std::thread waiter([&] { result = port.Transceive(kReadALen, answer); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stopped = Clock::now();
+    port.stopEvent().signal();
+    waiter.join();
+    EXPECT_EQ(result, SerialPort::kAborted);
+    EXPECT_LT(millisecondsSince(stopped), 500);
+
+    // Until it is reset, every Transceive fails at once and sends nothing.
+    const int seen = module.requestsSeen();
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAborted);
+    EXPECT_LT(millisecondsSince(start), 500);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(module.requestsSeen(), seen);
+
+    port.stopEvent().reset();
+    module.setFaults({});
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+}
+
+TEST_F(SerialPortTest, SpeedsWithoutAConstantReachTheLine) {
+    module.setActiveSettings({{14400, 8, kParityNone, 1}, 16, 8});
+    port.setBaudRate(14400);
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    std::string answer;
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    ASSERT_TRUE(server().lastLineSeen());
+    EXPECT_EQ(server().lastLineSeen()->baudRate, 14400);
+    EXPECT_EQ(server().lineMismatches(), 0);
+}
+
+TEST_F(SerialPortTest, SpeedAndStopBitsReachTheLine) {
+    // A pseudo-terminal keeps speed and stop bits (it always reports 8 data
+    // bits without parity).
+    for (const auto& [baud, stopBits] :
+         {std::pair{128000, 2}, std::pair{56000, 1}, std::pair{110, 2}, std::pair{28800, 1}}) {
+        port.setBaudRate(baud);
+        port.setStopBits(stopBits);
+        port.setParity(kParityMark);
+        port.setDataBits(7);
+        ASSERT_EQ(port.Open(), SerialPort::kOpened);
+        const auto seen = server().terminalLine();
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(seen->baudRate, baud);
+        EXPECT_EQ(seen->stopBits, stopBits);
+        EXPECT_EQ(port.Close(), SerialPort::kClosed);
+    }
+}
+
+TEST_F(SerialPortTest, ALineSetDifferentlyIsSilent) {
+    port.setBaudRate(19200);
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    std::string answer;
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kNoAnswer);
+    EXPECT_EQ(server().lineMismatches(), 1);
+}
+
+TEST_F(SerialPortTest, NoiseBeforeAFrameIsSkipped) {
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    port.setDirectionMode(SerialPort::kDirectionAutomatic);
+    std::string answer;
+    for (const unsigned framings : {0u, sim::kAnswerModbusRtu}) {
+        module.setProbeFramings(framings);
+        EXPECT_EQ(port.Transceive(std::string("\x01\xF3") + kReadALen, answer),
+                  SerialPort::kAnswered)
+            << framings;
+        EXPECT_EQ(answer.front(), '#');
+    }
+}
+
+TEST_F(SerialPortTest, ListsThePortsFolder) {
+    std::string text;
+    SerialPort::ListPorts(text);
+    EXPECT_NE(text.find("COM9:"), std::string::npos) << text;
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "::");
+}
+
+}  // namespace
+}  // namespace tarn::testing
