@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "comm/device_link.h"
-#include "recording_interaction.h"
+#include "support/recording_interaction.h"
 #include "sim/builtin_parameters.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_module.h"
