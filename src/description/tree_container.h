@@ -1,0 +1,83 @@
+// The tree container: the compound file "tarn.tree.dat" beside the program
+// whose root storage holds one zlib-compressed stream per tree file.
+//
+// A load opens the container exclusively (an exclusive flock held while the
+// stream is read), so a second program loading at the same moment fails like
+// a missing container does. The reader returns the tree text as the CP1251
+// bytes of the file; cutting it into lines and parsing it is the caller's.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarn {
+
+inline constexpr std::string_view kTreeContainerFileName = "tarn.tree.dat";
+
+// The message the loader shows whenever the tree text cannot be had.
+inline constexpr std::string_view kTreeOpenErrorText = "Ошибка открытия файла дерева!";
+
+enum class TreeReadStatus {
+    Ok,           // the whole text
+    Truncated,    // the compressed data broke off or was damaged; the text is what came before
+    NoContainer,  // the file cannot be opened or is not a compound file
+    Busy,         // another program holds the container open
+    NoStream,     // the container has no stream of that name
+    Empty,        // the stream inflates to nothing
+};
+
+struct TreeText {
+    TreeReadStatus status = TreeReadStatus::NoContainer;
+    std::string bytes;   // the tree text, CP1251; empty unless usable()
+    std::string detail;  // what went wrong, for logs and tools; empty when Ok
+
+    // True when there is a text to parse (Ok or Truncated). Every other
+    // status is the "Ошибка открытия файла дерева!" case.
+    bool usable() const {
+        return status == TreeReadStatus::Ok || status == TreeReadStatus::Truncated;
+    }
+};
+
+// Reads and inflates one stream of a container. The stream name is UTF-8 and
+// matched without regard to case when no stream has exactly that name.
+TreeText readTreeText(const std::filesystem::path& container, std::string_view streamName);
+
+// One entry of a container's root storage.
+struct ContainerEntry {
+    std::string name;        // UTF-8
+    std::uint64_t size = 0;  // bytes held by a stream (compressed), 0 for a storage
+    bool isStorage = false;
+};
+
+struct ContainerListing {
+    TreeReadStatus status = TreeReadStatus::NoContainer;  // Ok, NoContainer or Busy
+    std::vector<ContainerEntry> entries;
+    std::string detail;
+};
+
+// The entries of the root storage, in the container's order.
+ContainerListing listContainer(const std::filesystem::path& container);
+
+struct RawStream {
+    TreeReadStatus status = TreeReadStatus::NoContainer;  // Ok, NoContainer, Busy or NoStream
+    std::string bytes;                                    // the stream as stored (compressed)
+    std::string detail;
+};
+
+// The stored bytes of one stream, not inflated.
+RawStream readContainerStream(const std::filesystem::path& container, std::string_view streamName);
+
+// The folder of the running executable (from /proc/self/exe); empty when it
+// cannot be determined.
+std::filesystem::path programFolder();
+
+// The container beside the running executable; just the file name (relative
+// to the current folder, which start-up makes the program folder) when the
+// program folder is unknown.
+std::filesystem::path treeContainerPath();
+
+}  // namespace tarn

@@ -1,0 +1,80 @@
+#include "tool_run.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "scratch_folder.h"
+
+extern char** environ;
+
+namespace tarn::testing {
+
+ToolRun runTool(const std::string& program, const std::vector<std::string>& args) {
+    ToolRun run;
+    ScratchFolder folder;
+    const std::string outPath = (folder / "out").string();
+    const std::string errPath = (folder / "err").string();
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        return run;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return run;
+        }
+    }
+    if (WIFEXITED(status)) {
+        run.exitCode = WEXITSTATUS(status);
+    }
+    run.out = readFileBytes(outPath);
+    run.err = readFileBytes(errPath);
+    return run;
+}
+
+std::string findOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    if (path == nullptr) {
+        return {};
+    }
+    std::string_view rest(path);
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const std::string_view folder = rest.substr(0, colon);
+        if (!folder.empty()) {
+            const std::filesystem::path candidate = std::filesystem::path(folder) / program;
+            if (::access(candidate.c_str(), X_OK) == 0) {
+                return candidate.string();
+            }
+        }
+        if (colon == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+    return {};
+}
+
+}  // namespace tarn::testing
