@@ -1,9 +1,8 @@
-// A plain reading of a tree file for checking the committed tree files: it
-// follows the description language line by line, instantiates the root and
-// the scanners the way the document does, and lists every parameter with its
-// place. It also reports what a loader would complain about, and lines that
-// a loader accepts but that cannot mean what they say (a rule or init that
-// comes after a branch has copied the parameter).
+// A tree file loaded through the real description parser, flattened for the
+// checks of the committed tree files: every parameter with its place, what
+// the loader complained about, and lines the loader accepts but that cannot
+// mean what they say (a rule or init that comes after a branch has copied
+// the parameter).
 #pragma once
 
 #include <set>
