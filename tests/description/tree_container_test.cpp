@@ -13,8 +13,8 @@
 #include "description/tree_container_writer.h"
 #include "description/tree_modes.h"
 #include "description/zlib_inflater.h"
-#include "scratch_folder.h"
-#include "tool_run.h"
+#include "support/scratch_folder.h"
+#include "support/tool_run.h"
 
 namespace tarn {
 namespace {

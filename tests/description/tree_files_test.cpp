@@ -9,7 +9,7 @@
 #include "model/network_name.h"
 #include "model/parameter.h"
 #include "platform/text.h"
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 #include "tree_file_walk.h"
 
 namespace tarn {

@@ -1,4 +1,4 @@
-#include "tool_run.h"
+#include "support/tool_run.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 extern char** environ;
 

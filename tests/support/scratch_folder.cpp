@@ -1,4 +1,4 @@
-#include "scratch_folder.h"
+#include "support/scratch_folder.h"
 
 #include <stdlib.h>
 
