@@ -6,6 +6,20 @@
 
 namespace tarn::sim {
 
+void addModuleCommands(SimulatedModule& module) {
+    // Identification and service commands. They carry no attributes. A
+    // parameter the set already has keeps its definition.
+    module.addParameter("dev", "string", 1, "TARN", false, true, false);
+    module.addParameter("ver", "string", 1, "2.03", false, true, false);
+    module.addParameter("exit", "string", 1, "", false, true, false);
+    module.addParameter("INIT", "void", 1, "", true, true, false);
+    module.addParameter("CLB.I", "int", 1, "0", true, true, false);
+    module.addParameter("CLB.A", "void", 1, "", true, true, false);
+
+    // Calibration coefficients: K4 and K20 of each output.
+    module.addParameter("CLB.K", "int", 16, "2048", true, true, true);
+}
+
 void addBuiltInParameters(SimulatedModule& module) {
     // Network settings of the module on its line.
     module.addParameter("bPS", "2400:4800:9600:14400:19200:28800:38400:57600:115200", 1, "9600");
@@ -16,16 +30,7 @@ void addBuiltInParameters(SimulatedModule& module) {
     module.addParameter("Addr", "int", 1, "16");
     module.addParameter("Prot", "BRIX:Modbus_RTU:Modbus_ASCII:DCON", 1, "BRIX");
 
-    // Identification and service commands. They carry no attributes.
-    module.addParameter("dev", "string", 1, "TARN", false, true, false);
-    module.addParameter("ver", "string", 1, "2.03", false, true, false);
-    module.addParameter("exit", "string", 1, "", false, true, false);
-    module.addParameter("INIT", "void", 1, "", true, true, false);
-    module.addParameter("CLB.I", "int", 1, "0", true, true, false);
-    module.addParameter("CLB.A", "void", 1, "", true, true, false);
-
-    // Calibration coefficients: K4 and K20 of each output.
-    module.addParameter("CLB.K", "int", 16, "2048", true, true, true);
+    addModuleCommands(module);
 
     // Outputs: type of each of the eight, and the control parameters of the
     // intelligent actuator mode (eight per output).

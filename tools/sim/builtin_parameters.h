@@ -10,10 +10,14 @@ namespace tarn::sim {
 // calibration commands, the composite network name, the output states and
 // a few values, some of them live.
 //
-// This list stands in until the module's tree files are loaded here: then
-// the simulator serves the union of the parameters of all operating modes
-// taken from the parsed tree files, and this list only adds what the tree
-// files do not describe (the commands and the live behaviour).
+// tarn-sim normally serves the parameters of the tree files instead
+// (tree_parameters.h); this set is for runs without a container ("--builtin")
+// and for tests of the protocol engine.
 void addBuiltInParameters(SimulatedModule& module);
+
+// Adds the commands the module understands besides its parameters ("dev",
+// "ver", "exit", "INIT", the calibration commands). Names the set already
+// has keep their definition.
+void addModuleCommands(SimulatedModule& module);
 
 }  // namespace tarn::sim

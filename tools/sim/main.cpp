@@ -8,10 +8,12 @@
 #include <iostream>
 #include <mutex>
 
+#include "description/tree_container.h"
 #include "sim/builtin_parameters.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"
 #include "sim/simulated_module.h"
+#include "sim/tree_parameters.h"
 
 namespace {
 
@@ -73,7 +75,24 @@ int main(int argc, char** argv) {
     };
 
     SimulatedModule module;
-    addBuiltInParameters(module);
+    if (options->builtinParameters) {
+        addBuiltInParameters(module);
+    } else {
+        const std::filesystem::path container =
+            options->treeContainer.empty() ? tarn::programFolder() / tarn::kTreeContainerFileName
+                                           : std::filesystem::path(options->treeContainer);
+        const TreeParameterLoad load = addTreeParameters(module, container);
+        for (const auto& problem : load.problems) {
+            std::cerr << "tarn-sim: " << problem << "\n";
+        }
+        if (load.modes == 0) {
+            std::cerr << "tarn-sim: no tree file could be read from " << container
+                      << "; use --trees FILE or --builtin\n";
+            return 1;
+        }
+        addModuleCommands(module);
+        addLiveBehaviour(module);
+    }
     module.setActiveSettings(options->settings);
     module.setModelName(options->modelName);
     module.setVersion(options->version);

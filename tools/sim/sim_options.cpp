@@ -54,6 +54,12 @@ terminal; after APLY it moves to the settings held in its own parameters):
   --alen N            address length 8 or 11 (default 8)
   --no-line-check     answer whatever speed the program set
 
+Parameters:
+  --trees FILE        the tree container to take the module's parameters from
+                      (default: tarn.tree.dat beside tarn-sim); the module
+                      serves the parameters of every operating mode
+  --builtin           serve a compact built-in parameter set instead
+
 Identity:
   --model NAME        answer to "dev" (default TARN; another name makes the
                       configurator see a foreign module)
@@ -195,6 +201,11 @@ std::optional<SimCommandLine> parseCommandLine(const std::vector<std::string>& a
              line.logFile = value;
              return !value.empty();
          }},
+        {"--trees",
+         [&](const std::string& value) {
+             line.treeContainer = value;
+             return !value.empty();
+         }},
     };
     const std::map<std::string, std::function<void()>> flags = {
         {"--no-line-check", [&] { line.server.checkLine = false; }},
@@ -203,6 +214,7 @@ std::optional<SimCommandLine> parseCommandLine(const std::vector<std::string>& a
         {"--line-timing", [&] { line.server.lineTiming = true; }},
         {"--error-empty", [&] { line.faults.emptyError = true; }},
         {"--quiet", [&] { line.quiet = true; }},
+        {"--builtin", [&] { line.builtinParameters = true; }},
         {"--help", [&] { line.help = true; }},
         {"-h", [&] { line.help = true; }},
     };

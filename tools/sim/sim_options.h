@@ -18,7 +18,9 @@ struct SimCommandLine {
     std::string version = "2.03";
     unsigned probeFramings = 0;
     bool deviceProtocol = true;
-    std::string logFile;  // empty: standard error
+    std::string logFile;        // empty: standard error
+    std::string treeContainer;  // empty: tarn.tree.dat beside the executable
+    bool builtinParameters = false;
     bool quiet = false;
     bool help = false;
 };
