@@ -228,7 +228,7 @@ TEST(SimulatorCommandLine, EveryOptionOfTheHelpIsKnown) {
         }
         ++options;
     }
-    EXPECT_EQ(options, 27);
+    EXPECT_EQ(options, 29);
 }
 
 TEST(SimulatorProcess, ServesAPortUntilTerminated) {
