@@ -1,0 +1,92 @@
+// CMainFrame: the program's one top-level window — menus, toolbar, status
+// bar, the title with the operating mode, the enabling of the device
+// commands, and a window that the command line placed and locked.
+//
+// The frame only raises commands (commandRaised); the application carries
+// them out.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QStringList>
+#include <cstdint>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace tarn {
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+
+    // The action of a command; null for a command the frame does not offer.
+    QAction* action(int id) const { return actions_.value(id, nullptr); }
+    QMenu* deviceMenu() const { return deviceMenu_; }
+    QMenu* treeMenu() const { return treeMenu_; }
+
+    // "TARN <mode caption> - document title".
+    static QString titleFor(std::uint32_t mode, const QString& documentTitle);
+    void showTitle(std::uint32_t mode, const QString& documentTitle);
+
+    // Offline operation: the menus "&Прибор" and "&Дерево" and every device
+    // command are grey; the file commands work.
+    void setOffline(bool offline);
+    bool offline() const { return offline_; }
+
+    // The check mark of a program mode or a converter item.
+    void setChecked(int id, bool checked);
+    bool isChecked(int id) const;
+    // Checks "Полуавтоматический (VZ-3)" (mode 0) or "Автоматический" (1).
+    void showDirectionMode(int mode);
+
+    // A window placed by the command line cannot be moved, minimized,
+    // maximized or resized until the unattended task has ended.
+    void lockGeometry(const QRect& geometry);
+    void unlockGeometry();
+    bool locked() const { return locked_; }
+
+    void setRecentFiles(const QStringList& paths);
+    void showStatus(const QString& text);
+
+signals:
+    void commandRaised(int id);
+    void recentFileChosen(const QString& path);
+    void filesDropped(const QStringList& paths);
+    // The user (or a close request) wants the window closed; the receiver
+    // decides (closeAllowed).
+    void closeRequested();
+
+public:
+    // Whether a close request is carried out (set by the application).
+    void setCloseAllowed(bool allowed) { closeAllowed_ = allowed; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* addCommand(QMenu* menu, int id, const QString& text, const QString& shortcut = {});
+    void buildMenus();
+    void buildToolBar();
+
+    QHash<int, QAction*> actions_;
+    QMenu* deviceMenu_ = nullptr;
+    QMenu* treeMenu_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QList<QAction*> recentActions_;
+    QLabel* statusLabel_ = nullptr;
+    bool offline_ = false;
+    bool locked_ = false;
+    bool closeAllowed_ = true;
+    QRect lockedGeometry_;
+};
+
+}  // namespace tarn
