@@ -6,11 +6,11 @@ namespace tarn::command {
 
 enum Id : int {
     // Device and tree.
-    kIdentify = 138,          // "Проверка связи с прибором"
+    kIdentify = 138,  // "Проверка связи с прибором"
     kReadAll = 139,
     kWriteAll = 140,
-    kSinglePoint = 141,       // "Опрос отдельного параметра"
-    kReadBranch = 150,        // raised by the view's branch commands
+    kSinglePoint = 141,  // "Опрос отдельного параметра"
+    kReadBranch = 150,   // raised by the view's branch commands
     kWriteBranch = 151,
     kWriteChangedBranch = 152,
     kCompareBranch = 153,

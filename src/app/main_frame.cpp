@@ -20,14 +20,25 @@ namespace tarn {
 namespace {
 
 // Commands that talk to the module: grey in offline operation.
-constexpr int kDeviceCommands[] = {
-    command::kAutoRead,          command::kIdentify,       command::kReadAll,
-    command::kWriteAll,          command::kSinglePoint,    command::kWriteChanged,
-    command::kCompare,           command::kAply,           command::kImmediateWrite,
-    command::kInitialiseDevice,  command::kPreviousProblem, command::kNextProblem,
-    command::kViewReadBranch,    command::kViewWriteBranch, command::kViewWriteChangedBranch,
-    command::kViewCompareBranch, command::kNoAttributes,   command::kInit,
-    command::kCalibrate};
+constexpr int kDeviceCommands[] = {command::kAutoRead,
+                                   command::kIdentify,
+                                   command::kReadAll,
+                                   command::kWriteAll,
+                                   command::kSinglePoint,
+                                   command::kWriteChanged,
+                                   command::kCompare,
+                                   command::kAply,
+                                   command::kImmediateWrite,
+                                   command::kInitialiseDevice,
+                                   command::kPreviousProblem,
+                                   command::kNextProblem,
+                                   command::kViewReadBranch,
+                                   command::kViewWriteBranch,
+                                   command::kViewWriteChangedBranch,
+                                   command::kViewCompareBranch,
+                                   command::kNoAttributes,
+                                   command::kInit,
+                                   command::kCalibrate};
 
 }  // namespace
 
@@ -42,8 +53,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     showTitle(0, {});
 }
 
-QAction* CMainFrame::addCommand(QMenu* menu, int id, const QString& text,
-                                const QString& shortcut) {
+QAction* CMainFrame::addCommand(QMenu* menu, int id, const QString& text, const QString& shortcut) {
     auto* action = new QAction(text, this);
     action->setData(id);
     if (!shortcut.isEmpty()) {
@@ -112,9 +122,8 @@ void CMainFrame::buildMenus() {
     modes->addSeparator();
     QMenu* converter = modes->addMenu("Преобразователь RS-485");
     auto* group = new QActionGroup(this);
-    for (const auto& [id, text] :
-         {std::pair{kConverterSemiAutomatic, "Полуавтоматический (VZ-3)"},
-          std::pair{kConverterAutomatic, "Автоматический"}}) {
+    for (const auto& [id, text] : {std::pair{kConverterSemiAutomatic, "Полуавтоматический (VZ-3)"},
+                                   std::pair{kConverterAutomatic, "Автоматический"}}) {
         QAction* item = addCommand(converter, id, QString::fromUtf8(text));
         item->setCheckable(true);
         group->addAction(item);
@@ -131,7 +140,9 @@ void CMainFrame::buildToolBar() {
     QToolBar* bar = addToolBar("Панель инструментов");
     bar->setObjectName("toolBar");
     bar->setMovable(true);
-    const auto icon = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
+    const auto icon = [this](QStyle::StandardPixmap pixmap) {
+        return style()->standardIcon(pixmap);
+    };
     const std::pair<int, QStyle::StandardPixmap> buttons[] = {
         {kNew, QStyle::SP_FileIcon},
         {kOpen, QStyle::SP_DialogOpenButton},
@@ -243,7 +254,9 @@ void CMainFrame::setRecentFiles(const QStringList& paths) {
     recentSeparator_->setVisible(!paths.isEmpty());
 }
 
-void CMainFrame::showStatus(const QString& text) { statusLabel_->setText(text); }
+void CMainFrame::showStatus(const QString& text) {
+    statusLabel_->setText(text);
+}
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     emit closeRequested();
