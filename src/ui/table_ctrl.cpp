@@ -155,7 +155,12 @@ void CTableCtrl::setCellValue(int row, int column, const std::string& text) {
     if (parameter == nullptr) {
         return;
     }
-    parameter->setValueChecked(text);
+    // An edit that ends on the value as it was changes nothing: "Нет данных"
+    // in particular must not go through the input check, which would read
+    // it as a number.
+    if (text != parameter->valueText()) {
+        parameter->setValueChecked(text);
+    }
     setCellText(row, column, parameter->valueText());
 }
 

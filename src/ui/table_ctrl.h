@@ -86,9 +86,9 @@ public:
     QWidget* cellEditor() const { return editor_; }
 
     // Called when an edit ended, with the cell already showing `text`. By
-    // default the bound parameter takes the text through its input check
-    // and the cell shows the parameter's value (the old one when the text
-    // was refused). Rows without a binding are left alone.
+    // default the bound parameter takes a changed text through its input
+    // check and the cell shows the parameter's value (the old one when the
+    // text was refused). Rows without a binding are left alone.
     virtual void setCellValue(int row, int column, const std::string& text);
     // Gives the bound parameter `text` as its value and writes it to the
     // module with the parameter writer; returns the parameter's status text.
