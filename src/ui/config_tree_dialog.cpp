@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/module_picture.h"
 
@@ -54,10 +56,8 @@ CConfigTreeDlg::CConfigTreeDlg(std::uint32_t& mode, bool exitAllowed, QWidget* p
     tree_->setRootIsDecorated(false);
     tree_->setItemsExpandable(false);
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tree_->setWordWrap(true);
     tree_->setIconSize(QSize(16, 16));
     tree_->header()->setSectionResizeMode(QHeaderView::Stretch);
-    tree_->setMinimumSize(470, 200);
 
     for (const Group& group : kGroups) {
         auto* title = new QTreeWidgetItem(tree_, {QString::fromUtf8(group.title)});
@@ -74,8 +74,18 @@ CConfigTreeDlg::CConfigTreeDlg(std::uint32_t& mode, bool exitAllowed, QWidget* p
         }
         title->setExpanded(true);
     }
+    // Wide enough for the longest option on one line, in whatever font.
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+        const QFontMetrics metrics((*it)->font(0));
+        const int indent = (*it)->parent() != nullptr ? tree_->indentation() : 0;
+        widest = std::max(widest, indent + metrics.horizontalAdvance((*it)->text(0)));
+    }
+    tree_->setMinimumSize(widest + tree_->iconSize().width() + 40, 200);
 
     okButton_->setDefault(true);
+    // The keyboard starts on OK, so no item of the tree looks picked.
+    okButton_->setFocus();
     exitButton_->setAutoDefault(false);
     exitButton_->setEnabled(exitAllowed_);
     connect(okButton_, &QPushButton::clicked, this, &CConfigTreeDlg::accept);

@@ -141,7 +141,7 @@ bool CTableCtrl::setFocusedRow(int row) {
 }
 
 bool CTableCtrl::beginEdit(int row) {
-    if (!model_->canEdit(row, kEditColumn)) {
+    if (!isEnabled() || !model_->canEdit(row, kEditColumn)) {
         return false;
     }
     const QModelIndex cell = model_->index(row, kEditColumn);

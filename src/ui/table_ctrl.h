@@ -80,7 +80,8 @@ public:
 
     // ---- Editing --------------------------------------------------------------
     // Opens the editor over column 1 of `row`; false when the row's or the
-    // cell's flags forbid it or the cell is not bound.
+    // cell's flags forbid it, the cell is not bound or the control is
+    // disabled.
     bool beginEdit(int row);
     // The open in-place editor (QLineEdit or QComboBox), or null.
     QWidget* cellEditor() const { return editor_; }
