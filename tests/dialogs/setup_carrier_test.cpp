@@ -284,6 +284,7 @@ TEST_F(SetupCarrierTest, AScanShowsEachRateItTriesAndKeepsTheOneThatAnswers) {
     EXPECT_EQ(window.result(), 1);
     EXPECT_EQ(list().cellText(0, 1), "19200");
     EXPECT_EQ(window.statusText(), QString::fromUtf8(kFound));
+    ASSERT_TRUE(waitUntil([&] { return worker.finished(); }));
     worker.join();
     EXPECT_EQ(speed->valueText(), "19200");
 }
@@ -364,6 +365,7 @@ TEST_F(SetupCarrierTest, ADialogDestroyedWhileTheWorkerRunsIsNeverCalledBack) {
     click(CSetupCarrier::kCommandConnect);
     ASSERT_TRUE(waitUntil([&] { return worker.busy.load(); }));
     dialog.reset();
+    ASSERT_TRUE(waitUntil([&] { return worker.finished(); }));
     worker.join();
     EXPECT_TRUE(reported);
     EXPECT_TRUE(worker.finished());

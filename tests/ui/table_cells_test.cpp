@@ -31,12 +31,5 @@ TEST(TableCells, ListItemsEndAtTheFirstEmptyItem) {
     EXPECT_EQ(cellListItems("Вкл_выход:Выкл"), (Items{"Вкл выход", "Выкл"}));
 }
 
-TEST(TableCells, NoDataIsShownShort) {
-    EXPECT_EQ(shownCellText("Нет данных"), "Н/Д");
-    EXPECT_EQ(shownCellText("Нет данных!"), "Нет данных!");
-    EXPECT_EQ(shownCellText("9600"), "9600");
-    EXPECT_EQ(shownCellText(""), "");
-}
-
 }  // namespace
 }  // namespace tarn
