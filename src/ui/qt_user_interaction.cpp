@@ -40,12 +40,13 @@ int QtUserInteraction::runBox(const QString& text, const QString& caption, Messa
         } else {
             box.setStandardButtons(QMessageBox::Ok);
         }
-        if ((flags & kMessageTopmost) != 0) {
-            box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        }
         box.setWindowModality((flags & kMessageSystemModal) != 0 || parent == nullptr
                                   ? Qt::ApplicationModal
                                   : Qt::WindowModal);
+        // After the modality: QMessageBox re-creates its window flags there.
+        if ((flags & kMessageTopmost) != 0) {
+            box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        }
         return box.exec();
     };
     QCoreApplication* app = QCoreApplication::instance();

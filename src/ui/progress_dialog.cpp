@@ -1,0 +1,130 @@
+#include "ui/progress_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace tarn {
+namespace {
+
+QString qstr(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+CProgressDialog::CProgressDialog(QWidget* parent)
+    : QDialog(parent),
+      log_(new QListWidget(this)),
+      elapsed_(new QLabel(this)),
+      counts_(new QLabel(this)),
+      bar_(new QProgressBar(this)),
+      interruptButton_(new QPushButton(QStringLiteral("Прервать!"), this)) {
+    setWindowTitle(qstr(kDefaultTitle));
+    setModal(true);
+
+    log_->setObjectName(QStringLiteral("log"));
+    log_->setSelectionMode(QAbstractItemView::NoSelection);
+    log_->setFocusPolicy(Qt::NoFocus);
+    log_->setUniformItemSizes(true);
+    log_->setMinimumSize(460, 220);
+
+    elapsed_->setObjectName(QStringLiteral("elapsed"));
+    counts_->setObjectName(QStringLiteral("counts"));
+    bar_->setObjectName(QStringLiteral("bar"));
+    bar_->setTextVisible(false);
+    interruptButton_->setObjectName(QStringLiteral("interrupt"));
+    interruptButton_->setAutoDefault(false);
+
+    auto* figures = new QGridLayout;
+    figures->addWidget(new QLabel(QStringLiteral("Обмен идет:"), this), 0, 0);
+    figures->addWidget(elapsed_, 0, 1);
+    figures->addWidget(new QLabel(QStringLiteral("Обработано пар-ов:"), this), 1, 0);
+    figures->addWidget(counts_, 1, 1);
+    figures->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(interruptButton_);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(log_, 1);
+    layout->addLayout(figures);
+    layout->addWidget(bar_);
+    layout->addLayout(buttons);
+
+    setTotal(0);
+    connect(interruptButton_, &QPushButton::clicked, this, [this] { requestInterrupt(); });
+}
+
+void CProgressDialog::setTaskTitle(const std::string& title) {
+    setWindowTitle(qstr(title.empty() ? std::string_view(kDefaultTitle) : title));
+}
+
+void CProgressDialog::setTotal(int total) {
+    // A range of 0..0 would make Qt animate a busy bar; a task without a
+    // total shows an empty bar instead.
+    bar_->setRange(0, total > 0 ? total : 1);
+    bar_->setValue(0);
+}
+
+void CProgressDialog::applyUpdate(const ProgressUpdate& update) {
+    log_->addItem(qstr(update.line));
+    if (update.scrollToEnd) {
+        log_->scrollToBottom();
+    }
+    if (!update.elapsed.empty()) {
+        elapsed_->setText(qstr(update.elapsed));
+    }
+    if (!update.counts.empty()) {
+        counts_->setText(qstr(update.counts));
+        bar_->setValue(std::clamp(update.position, bar_->minimum(), bar_->maximum()));
+    }
+}
+
+void CProgressDialog::finish() {
+    done(QDialog::Accepted);
+}
+
+void CProgressDialog::reject() {
+    requestInterrupt();
+}
+
+void CProgressDialog::requestInterrupt() {
+    if (interrupt_) {
+        interrupt_();
+    }
+}
+
+QStringList CProgressDialog::logLines() const {
+    QStringList lines;
+    for (int i = 0; i < log_->count(); ++i) {
+        lines << log_->item(i)->text();
+    }
+    return lines;
+}
+
+QString CProgressDialog::elapsedText() const {
+    return elapsed_->text();
+}
+
+QString CProgressDialog::countsText() const {
+    return counts_->text();
+}
+
+int CProgressDialog::barValue() const {
+    return bar_->value();
+}
+
+int CProgressDialog::barMaximum() const {
+    return bar_->maximum();
+}
+
+}  // namespace tarn

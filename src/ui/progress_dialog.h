@@ -1,0 +1,68 @@
+// CProgressDialog: the window "Прибор <==> программа" of a device task.
+//
+// A log of lines, the time since the task began ("Обмен идет:"), the
+// processed and total counts ("Обработано пар-ов:"), a progress bar and the
+// button "Прервать!". The window shows what it is given; the exchange engine
+// computes every text. QtProgressDisplay opens it for each task.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "comm/progress_display.h"
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+namespace tarn {
+
+class CProgressDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr std::string_view kDefaultTitle = "Прибор <==> программа";
+
+    explicit CProgressDialog(QWidget* parent = nullptr);
+
+    // The task's title; an empty title keeps "Прибор <==> программа".
+    void setTaskTitle(const std::string& title);
+    // Bar range 0..total, bar at 0.
+    void setTotal(int total);
+    // What "Прервать!" (and the window's close box or Escape) does.
+    void setInterruptHandler(std::function<void()> handler) { interrupt_ = std::move(handler); }
+
+    // Adds the update's line to the log and shows its figures.
+    void applyUpdate(const ProgressUpdate& update);
+    // Closes the window and ends its modal loop.
+    void finish();
+
+    QStringList logLines() const;
+    QString elapsedText() const;
+    QString countsText() const;
+    int barValue() const;
+    int barMaximum() const;
+    QListWidget* log() const { return log_; }
+    QPushButton* interruptButton() const { return interruptButton_; }
+
+public slots:
+    // The user cannot close the window while the task runs: closing asks
+    // the task to stop, and the task closes the window when it has.
+    void reject() override;
+
+private:
+    void requestInterrupt();
+
+    QListWidget* log_;
+    QLabel* elapsed_;
+    QLabel* counts_;
+    QProgressBar* bar_;
+    QPushButton* interruptButton_;
+    std::function<void()> interrupt_;
+};
+
+}  // namespace tarn

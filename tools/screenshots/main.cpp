@@ -1,0 +1,194 @@
+// tarn-screenshots OUTPUT_FOLDER
+//
+// Renders each window of the program with sample contents into a PNG file
+// of OUTPUT_FOLDER, on the offscreen platform unless another one is chosen.
+// The windows are the real classes; only their contents are samples: the
+// port settings come from an empty settings folder and a ports folder with
+// three entries, and the connection search answers every attempt with a
+// failure at once.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "comm/connection_worker.h"
+#include "dialogs/setup_carrier.h"
+#include "model/net_rs485_prg.h"
+#include "model/parameter.h"
+#include "platform/settings_store.h"
+#include "ui/config_tree_dialog.h"
+#include "ui/progress_dialog.h"
+#include "ui/table_ctrl.h"
+
+namespace {
+
+using namespace tarn;
+
+// Answers a connection attempt with the failure the user sees when no
+// module is on the line; a scan does nothing.
+class NoModuleWorker : public ConnectionWorker {
+public:
+    void start(ConnectionEvents events) override { events_ = std::move(events); }
+    void connect() override {
+        events_.settingsEnabled(false);
+        events_.status("Не удалось установить связь с прибором!", true);
+        events_.settingsEnabled(true);
+    }
+    void scan() override {}
+    void interrupt(int closeCode) override {
+        finished_ = true;
+        events_.command(closeCode);
+    }
+    bool finished() const override { return finished_; }
+
+private:
+    ConnectionEvents events_;
+    bool finished_ = false;
+};
+
+bool save(QWidget& window, const QDir& folder, const char* name) {
+    window.show();
+    QApplication::processEvents();
+    const QString path = folder.filePath(QString::fromUtf8(name));
+    const bool saved = window.grab().save(path, "PNG");
+    std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "cannot write",
+                 path.toLocal8Bit().constData());
+    return saved;
+}
+
+void addUpdate(CProgressDialog& window, const std::string& line, int processed, int total,
+               const std::string& elapsed) {
+    ProgressUpdate update;
+    update.line = line;
+    update.elapsed = elapsed;
+    update.counts = std::to_string(processed) + " из " + std::to_string(total);
+    update.position = processed;
+    update.scrollToEnd = true;
+    window.applyUpdate(update);
+}
+
+bool progressWindow(const QDir& folder) {
+    CProgressDialog window;
+    window.setTaskTitle("Идет чтение параметров из прибора");
+    window.setTotal(120);
+    const char* branches[] = {"Сетевые параметры прибора", "Выход 1", "Выход 2", "Выход 3"};
+    int processed = 0;
+    for (const char* branch : branches) {
+        addUpdate(window, std::string("Читаем ветвь '") + branch + "'", processed, 120,
+                  "00:00:0" + std::to_string(processed / 8));
+        for (int i = 0; i < 3; ++i) {
+            ++processed;
+            addUpdate(window, "  прочитан параметр " + std::to_string(processed), processed, 120,
+                      "00:00:0" + std::to_string(processed / 8));
+        }
+    }
+    addUpdate(window, "Таймаут при передаче данных (нет связи)", processed, 120, "00:00:04");
+    window.resize(520, 380);
+    return save(window, folder, "progress.png");
+}
+
+bool modeChoice(const QDir& folder) {
+    std::uint32_t mode = 0;
+    CConfigTreeDlg dialog(mode, true);
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(0, 320)));
+    return save(dialog, folder, "mode_choice.png");
+}
+
+bool connectionDialog(const QDir& folder, const QString& settingsFolder) {
+    SettingsStore store(settingsFolder.toStdString());
+    NetRS485prg settings(store);
+    settings.fill();
+    NoModuleWorker worker;
+    CSetupCarrier dialog(settings, worker);
+    dialog.setBeep([] {});
+    dialog.resize(640, 300);
+    dialog.show();
+    QApplication::processEvents();
+    dialog.runCommand(CSetupCarrier::kCommandConnect);
+    QApplication::processEvents();
+    bool saved = save(dialog, folder, "connection.png");
+
+    // The port list open for editing.
+    dialog.settingsList()->beginEdit(6);
+    QApplication::processEvents();
+    saved = save(dialog, folder, "connection_port.png") && saved;
+    dialog.hide();
+    return saved;
+}
+
+bool tableStates(const QDir& folder) {
+    struct Row {
+        const char* caption;
+        const char* value;
+        const char* state;
+        std::uint16_t flags;
+    };
+    const Row rows[] = {
+        {"Скорость обмена", "9600", "", 0},
+        {"Базовый адрес прибора", "16", "", 0},
+        {"Длина адреса RS-485 (недоступна в этом режиме)", "8", "", kCellDisabled},
+        {"Время задержки ответа", "Нет данных", "читаю...", 0},
+        {"Уставка выхода 3", "12.500", "Таймаут при передаче", kCellError},
+        {"Очень длинное название параметра, которое не помещается в свою колонку", "1", "", 0},
+    };
+    QWidget window;
+    window.resize(560, 190);
+    auto* table = new CTableCtrl(&window);
+    table->setGeometry(window.rect());
+    table->addColumn("Параметр");
+    table->addColumn("Значение");
+    table->addColumn("Состояние");
+    table->setColumnShares({5, 2, 3});
+    table->setRowsHeight(18);
+    std::vector<std::unique_ptr<Parameter>> parameters;
+    for (const Row& row : rows) {
+        auto parameter = std::make_unique<Parameter>("P");
+        parameter->setValueType("float");
+        const int index = table->appendRow(row.caption);
+        table->setCellText(index, 1, row.value);
+        table->setCellText(index, 2, row.state);
+        table->setRowBinding(index, parameter.get(), row.flags);
+        parameters.push_back(std::move(parameter));
+    }
+    window.show();
+    QApplication::processEvents();
+    table->setFocusedRow(1);
+    return save(window, folder, "table.png");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tarn-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+
+    // Sample ports, so the port list is the same on every machine.
+    QTemporaryDir ports;
+    QTemporaryDir settingsFolder;
+    for (const char* name : {"COM1", "COM2", "COM5"}) {
+        std::ofstream(ports.filePath(QString::fromUtf8(name)).toStdString()) << "/dev/null\n";
+    }
+    qputenv("TARN_PORTS_DIR", ports.path().toLocal8Bit());
+
+    bool ok = progressWindow(folder);
+    ok = modeChoice(folder) && ok;
+    ok = connectionDialog(folder, settingsFolder.path()) && ok;
+    ok = tableStates(folder) && ok;
+    return ok ? 0 : 1;
+}
