@@ -79,13 +79,19 @@ int ConnectionWorker::requestClose(int code) {
         if (finished_ || !thread_.joinable()) {
             return code;
         }
+    }
+    if (code != kCloseConnected) {
+        listener_.statusChanged(std::string(kTextStopping), false);
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (finished_) {
+            return code;
+        }
         resultCode_ = code;
         interrupt_.store(true);
     }
     wake_.notify_one();
-    if (code != kCloseConnected) {
-        listener_.statusChanged(std::string(kTextStopping), false);
-    }
     return 0;
 }
 
