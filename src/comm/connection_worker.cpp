@@ -47,12 +47,13 @@ bool ConnectionWorker::start() {
 }
 
 void ConnectionWorker::connect() {
+    // The status first, so that the worker's own lines follow it.
+    listener_.statusChanged(std::string(kTextConnecting), false);
     {
         std::lock_guard lock(mutex_);
         connectPending_ = true;
     }
     wake_.notify_one();
-    listener_.statusChanged(std::string(kTextConnecting), false);
 }
 
 void ConnectionWorker::scan() {
@@ -64,13 +65,13 @@ void ConnectionWorker::scan() {
 }
 
 void ConnectionWorker::restoreFactorySettings() {
+    listener_.statusChanged(std::string(kTextConnecting), false);
     {
         std::lock_guard lock(mutex_);
         factoryPending_ = true;
         connectPending_ = true;
     }
     wake_.notify_one();
-    listener_.statusChanged(std::string(kTextConnecting), false);
 }
 
 int ConnectionWorker::requestClose(int code) {

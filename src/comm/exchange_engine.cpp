@@ -100,6 +100,7 @@ bool ExchangeEngine::StopThreads() {
         shutdown_.store(true);
     }
     signalChanged_.notify_all();
+    scan_.requestStop();
     // Aborts a transfer that waits for an answer, and every transfer that
     // follows until the event is reset.
     link_.port().stopEvent().signal();

@@ -50,6 +50,18 @@ bool ScanThread::running() const {
     return running_;
 }
 
+void ScanThread::requestStop() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_) {
+            return;
+        }
+        stopping_ = true;
+        dropResults_.store(true);
+    }
+    wake_.notify_one();
+}
+
 bool ScanThread::stop(std::chrono::milliseconds bound) {
     bool withinBound = true;
     {

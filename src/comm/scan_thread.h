@@ -49,6 +49,11 @@ public:
     bool start(std::vector<Parameter*> scanners);
     bool running() const;
 
+    // Tells the thread to end and to drop every result from now on, without
+    // waiting: call it before aborting the line, so that the aborted read
+    // of a poll in progress reaches nobody.
+    void requestStop();
+
     // Ends the thread and waits for it; the scanners' polling is stopped
     // and their timers are cancelled. A read in progress must be made short
     // by the caller (the engine signals the port's stop event first); its
