@@ -134,6 +134,11 @@ void ExchangeEngine::clearInterrupt() {
     interrupt_.store(false);
 }
 
+bool ExchangeEngine::taskRunning() const {
+    std::lock_guard lock(taskMutex_);
+    return windowOpen_;
+}
+
 bool ExchangeEngine::stopRequested() const {
     return interrupt_.load() || shutdown_.load();
 }

@@ -142,6 +142,9 @@ public:
     // Raises the interrupt only (the exit watcher; the time-out rules).
     void signalInterrupt();
     bool interruptSignalled() const { return interrupt_.load(); }
+    // A task's progress window is open (the exit watcher interrupts only
+    // then).
+    bool taskRunning() const;
 
     // ---- State a task leaves -------------------------------------------
     int compareDifferences() const;

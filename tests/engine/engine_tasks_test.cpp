@@ -419,7 +419,12 @@ TEST_F(EngineTasks, SingleParameterTasks) {
     EXPECT_TRUE(display.titles().empty());
 
     module.setValue("nPCO", 6, "4");
+    std::atomic<bool> runningDuring{false};
+    display.setOnLine([&](const std::string&) { runningDuring = engine.taskRunning(); });
+    EXPECT_FALSE(engine.taskRunning());
     ASSERT_TRUE(engine.RunReadParameter(&parameter("nPCO", 6)));
+    EXPECT_TRUE(runningDuring);
+    EXPECT_FALSE(engine.taskRunning());
     EXPECT_EQ(parameter("nPCO", 6).valueText(), "4");
     ASSERT_TRUE(parameter("nPCO", 6).setValueChecked("9"));
     ASSERT_TRUE(engine.RunWriteParameter(&parameter("nPCO", 6)));
