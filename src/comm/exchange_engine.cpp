@@ -220,6 +220,15 @@ bool ExchangeEngine::runTask(const Task& task, int total) {
     if (!transmit_.running()) {
         return false;
     }
+    // One task at a time: a starter reached while a window is up (a queued
+    // command run by the window's event loop) starts nothing.
+    if (starterActive_.exchange(true)) {
+        return false;
+    }
+    struct Release {
+        std::atomic<bool>& flag;
+        ~Release() { flag.store(false); }
+    } release{starterActive_};
     {
         std::lock_guard lock(taskMutex_);
         callerActions_.clear();

@@ -110,7 +110,8 @@ public:
 
     // ---- Task starters (user-interface thread) -------------------------
     // Each returns whether the task ran (its window was shown); false when
-    // the TransmitThread does not run, and as said below.
+    // the TransmitThread does not run, while another task's window is up,
+    // and as said below.
     bool RunReadBranch(DescBranch* branch);
     bool RunWriteBranch(DescBranch* branch);
     bool RunWriteChanged(DescBranch* branch);
@@ -210,6 +211,7 @@ private:
     std::atomic<int> total_{0};
     std::atomic<int> consecutiveFailures_{0};
     std::atomic<bool> deviceSettingsWritten_{false};
+    std::atomic<bool> starterActive_{false};
 
     std::mutex threadsMutex_;
     // Declared last: they stop first and may still call into the members

@@ -35,19 +35,6 @@ protected:
     NetRS485prg programSettings{store};
 };
 
-TEST_F(Detection, TheSettingsComeFromTheProgramGroup) {
-    programSettings.setValueByName("Addr", "24", false);
-    programSettings.setValueByName("PrtY", "Четность", false);
-    const LinkSettings settings = linkSettingsFrom(programSettings);
-    EXPECT_EQ(settings.port, "COM9");
-    EXPECT_EQ(settings.baudRate, "115200");
-    EXPECT_EQ(settings.address, "24");
-    EXPECT_EQ(settings.addressLength, "8");
-    EXPECT_EQ(settings.dataBits, "8");
-    EXPECT_EQ(settings.stopBits, "1");
-    EXPECT_EQ(settings.parity, "Четность");
-}
-
 TEST_F(Detection, FindsTheModuleBehindASelfSwitchingConverter) {
     context.setRunResultCode(kRunLineFault | kRunNoDevice);
     EXPECT_TRUE(DetectDevice(link, programSettings));

@@ -420,11 +420,18 @@ TEST_F(EngineTasks, SingleParameterTasks) {
 
     module.setValue("nPCO", 6, "4");
     std::atomic<bool> runningDuring{false};
-    display.setOnLine([&](const std::string&) { runningDuring = engine.taskRunning(); });
+    std::atomic<bool> nestedStarted{true};
+    display.setOnLine([&](const std::string&) {
+        runningDuring = engine.taskRunning();
+        // A command that reaches a starter while the window is up.
+        nestedStarted = engine.RunReadBranch(tree.root.get());
+    });
     EXPECT_FALSE(engine.taskRunning());
     ASSERT_TRUE(engine.RunReadParameter(&parameter("nPCO", 6)));
     EXPECT_TRUE(runningDuring);
+    EXPECT_FALSE(nestedStarted);
     EXPECT_FALSE(engine.taskRunning());
+    display.setOnLine(nullptr);
     EXPECT_EQ(parameter("nPCO", 6).valueText(), "4");
     ASSERT_TRUE(parameter("nPCO", 6).setValueChecked("9"));
     ASSERT_TRUE(engine.RunWriteParameter(&parameter("nPCO", 6)));
