@@ -119,6 +119,14 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             // The module switches its line at once; nobody answers.
             return true;
         }
+        if (result == SerialPort::kAborted && port_.stopEvent().isSignalled()) {
+            // The program stops the exchange (shutdown, worker threads
+            // stopped): resending would only fail again at once. It is no
+            // fault of the line, so the run result code keeps what it holds
+            // (an exit request's code among others).
+            status = kTextLostStart;
+            return false;
+        }
         if (result == SerialPort::kNoAnswer) {
             if (timeouts == kTimeoutResends) {
                 status = kTextTimeout;

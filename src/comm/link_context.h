@@ -64,6 +64,12 @@ public:
     bool portSuppressed() const { return portSuppressed_.load(); }
     void setPortSuppressed(bool suppressed) { portSuppressed_.store(suppressed); }
 
+    // The menu item "Режим автоматического чтения" is ticked: the view reads
+    // parameters as it shows them. The exchange engine unticks it after
+    // repeated time-outs (and tells its observer so the menu follows).
+    bool autoRead() const { return autoRead_.load(); }
+    void setAutoRead(bool on) { autoRead_.store(on); }
+
 private:
     std::atomic<std::uint32_t> runResultCode_{0};
     std::atomic<int> protocolSelector_{kProtocolDevice};
@@ -71,6 +77,7 @@ private:
     std::atomic<bool> fullAccess_{false};
     std::atomic<bool> portMessagesSuppressed_{false};
     std::atomic<bool> portSuppressed_{false};
+    std::atomic<bool> autoRead_{false};
 };
 
 }  // namespace tarn

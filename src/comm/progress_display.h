@@ -35,9 +35,12 @@ public:
     virtual void runModal(const std::string& title, int total, const std::function<void()>& started,
                           const std::function<void()>& interrupt) = 0;
 
-    // Called from any thread while the window is open.
+    // Called from any thread while the window is open. Must not wait for
+    // the UI thread (queue the update): the engine's bounded stop relies on
+    // the transmit thread never waiting for it.
     virtual void update(const ProgressUpdate& update) = 0;
-    // Called from any thread; ends runModal.
+    // Called from any thread, possibly already from within `started`; ends
+    // runModal. Must not wait for the UI thread either.
     virtual void close() = 0;
 };
 

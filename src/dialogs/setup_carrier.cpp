@@ -24,7 +24,7 @@ QString qstr(std::string_view text) {
 
 }  // namespace
 
-CSetupCarrier::CSetupCarrier(NetRS485prg& settings, ConnectionWorker& worker, QWidget* parent)
+CSetupCarrier::CSetupCarrier(NetRS485prg& settings, ConnectionSearch& worker, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       worker_(worker),

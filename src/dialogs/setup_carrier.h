@@ -1,7 +1,7 @@
 // CSetupCarrier: "Установка связи с прибором", the connection set-up dialog.
 //
 // Shows the program's own port settings in a table the user can edit,
-// and lets a ConnectionWorker try them ("Установить связь"), scan all baud
+// and lets a ConnectionSearch try them ("Установить связь"), scan all baud
 // rates ("Сканирование сети"), restore the factory settings and try them
 // ("Заводские сетевые настройки"), or leave: "Работать offline" and a found
 // module close with 1, "Выход" with 2. The dialog never closes while the
@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "comm/connection_worker.h"
+#include "dialogs/connection_search.h"
 
 class QLabel;
 class QPushButton;
@@ -53,7 +53,7 @@ public:
     // The rows are the parameters of `settings`, edited in place. The
     // worker is started when the dialog is first shown; both must outlive
     // the dialog.
-    CSetupCarrier(NetRS485prg& settings, ConnectionWorker& worker, QWidget* parent = nullptr);
+    CSetupCarrier(NetRS485prg& settings, ConnectionSearch& worker, QWidget* parent = nullptr);
     ~CSetupCarrier() override;
 
     // Runs a command as its button does.
@@ -92,7 +92,7 @@ private:
     void loadFactorySettings();
 
     NetRS485prg& settings_;
-    ConnectionWorker& worker_;
+    ConnectionSearch& worker_;
     std::shared_ptr<GuiRelay> relay_;
     CTableCtrl* list_;
     QLabel* status_;

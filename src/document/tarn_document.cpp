@@ -108,12 +108,12 @@ TarnDocument::LoadResult TarnDocument::deserialize(std::span<const std::uint8_t>
     }
 
     if (schema == kFirstSchema || schema == kNoSchema) {
-        ui_.showMessage(kOutdatedFileText, kOpenFailureCaption, MessageIcon::Exclamation,
+        ui_.showMessage(kOutdatedFileText, kFileOpenFailureCaption, MessageIcon::Exclamation,
                         kMessageSystemModal);
         return LoadResult::Outdated;
     }
     if (schema != kDocumentSchema && schema != kModelessSchema) {
-        ui_.showMessage(kCorruptFileText, kOpenFailureCaption, MessageIcon::Exclamation,
+        ui_.showMessage(kCorruptFileText, kFileOpenFailureCaption, MessageIcon::Exclamation,
                         kMessageSystemModal);
         return LoadResult::Corrupt;
     }

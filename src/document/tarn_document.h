@@ -26,7 +26,7 @@ class SettingsStore;
 class UserInteraction;
 
 // Texts of configuration files that cannot be opened.
-inline constexpr std::string_view kOpenFailureCaption = "Ошибка открытия файла!";
+inline constexpr std::string_view kFileOpenFailureCaption = "Ошибка открытия файла!";
 inline constexpr std::string_view kOutdatedFileText =
     "Невозможно открыть по причине устаревшей версии файла!";
 inline constexpr std::string_view kCorruptFileText = "Данные в файле испорчены!";

@@ -577,12 +577,21 @@ TEST_F(DeviceLinkTest, StopEventEndsATransaction) {
     openLink();
     module.setFaults({.silent = true});
     auto aLen = makeParameter("A.Len", "8:11");
+    // An exit request has already chosen the exit code; the stopped
+    // transaction must not replace it with the line-fault code.
+    context.setRunResultCode(kRunInterrupted);
     link.port().stopEvent().signal();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(link.ExchangeParameter(*aLen, true), kExchangeFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
     EXPECT_EQ(aLen->statusText(), "Потеря начала посылки.");
     EXPECT_EQ(module.requestsSeen(), 0);
+    EXPECT_EQ(context.runResultCode(), kRunInterrupted);
+
+    // Once the event is reset the line works again.
+    link.port().stopEvent().reset();
+    module.setFaults({});
+    EXPECT_EQ(link.ExchangeParameter(*aLen, true), kExchangeOk);
 }
 
 }  // namespace

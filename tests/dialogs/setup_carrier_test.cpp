@@ -21,7 +21,7 @@
 #include "model/net_rs485_prg.h"
 #include "platform/port_names.h"
 #include "platform/settings_store.h"
-#include "scripted_connection_worker.h"
+#include "scripted_connection_search.h"
 #include "ui/table_ctrl.h"
 #include "ui/table_model.h"
 
@@ -29,7 +29,7 @@ namespace tarn::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using Request = ScriptedConnectionWorker::Request;
+using Request = ScriptedConnectionSearch::Request;
 
 constexpr const char* kFound = "Связь установлена!";
 constexpr const char* kNotFound = "Не удалось установить связь с прибором!";
@@ -68,7 +68,7 @@ protected:
     QTemporaryDir dir_;
     SettingsStore store_{dir_.path().toStdString()};
     std::unique_ptr<NetRS485prg> settings;
-    ScriptedConnectionWorker worker;
+    ScriptedConnectionSearch worker;
     int beeps = 0;
     bool workerFinishedAtClose = false;
     // Last: the dialog goes before the worker and the settings.
@@ -123,7 +123,7 @@ TEST_F(SetupCarrierTest, ShowsTheProgramsPortSettings) {
 }
 
 TEST_F(SetupCarrierTest, AFoundModuleClosesTheDialogWithOne) {
-    worker.onRequest = [](Request request, ScriptedConnectionWorker& self) {
+    worker.onRequest = [](Request request, ScriptedConnectionSearch& self) {
         if (request != Request::Connect) {
             return;
         }
@@ -155,7 +155,7 @@ TEST_F(SetupCarrierTest, AFoundModuleClosesTheDialogWithOne) {
 
 TEST_F(SetupCarrierTest, AFailedAttemptIsAnAlarmAndTheSettingsAreLockedMeanwhile) {
     std::atomic<bool> release{false};
-    worker.onRequest = [&](Request, ScriptedConnectionWorker& self) {
+    worker.onRequest = [&](Request, ScriptedConnectionSearch& self) {
         self.events().settingsEnabled(false);
         while (!release && !self.interrupted()) {
             std::this_thread::sleep_for(1ms);
@@ -198,7 +198,7 @@ TEST_F(SetupCarrierTest, AFailedAttemptIsAnAlarmAndTheSettingsAreLockedMeanwhile
 }
 
 // The worker finishes the exchange in progress before it ends.
-void attemptUntilInterrupted(Request, ScriptedConnectionWorker& self) {
+void attemptUntilInterrupted(Request, ScriptedConnectionSearch& self) {
     self.events().settingsEnabled(false);
     self.waitForInterrupt();
     std::this_thread::sleep_for(100ms);
@@ -245,7 +245,7 @@ TEST_F(SetupCarrierTest, AScanShowsEachRateItTriesAndKeepsTheOneThatAnswers) {
     std::atomic<bool> goOn{false};
     Parameter* speed = settings->find("bPS");
     ASSERT_NE(speed, nullptr);
-    worker.onRequest = [&](Request request, ScriptedConnectionWorker& self) {
+    worker.onRequest = [&](Request request, ScriptedConnectionSearch& self) {
         if (request != Request::Scan) {
             return;
         }
@@ -351,7 +351,7 @@ TEST_F(SetupCarrierTest, ValuesAreEditedInPlaceAndThePortListIsTheMachines) {
 
 TEST_F(SetupCarrierTest, ADialogDestroyedWhileTheWorkerRunsIsNeverCalledBack) {
     std::atomic<bool> reported{false};
-    worker.onRequest = [&](Request, ScriptedConnectionWorker& self) {
+    worker.onRequest = [&](Request, ScriptedConnectionSearch& self) {
         self.events().settingsEnabled(false);
         self.waitForInterrupt();
         std::this_thread::sleep_for(50ms);

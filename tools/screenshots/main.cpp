@@ -16,7 +16,7 @@
 #include <fstream>
 #include <string>
 
-#include "comm/connection_worker.h"
+#include "dialogs/connection_search.h"
 #include "dialogs/setup_carrier.h"
 #include "model/net_rs485_prg.h"
 #include "model/parameter.h"
@@ -31,7 +31,7 @@ using namespace tarn;
 
 // Answers a connection attempt with the failure the user sees when no
 // module is on the line; a scan does nothing.
-class NoModuleWorker : public ConnectionWorker {
+class NoModuleWorker : public ConnectionSearch {
 public:
     void start(ConnectionEvents events) override { events_ = std::move(events); }
     void connect() override {

@@ -312,6 +312,7 @@ void SimulatedModule::setVersion(std::string version) {
 void SimulatedModule::setFaults(const Faults& faults) {
     std::lock_guard lock(mutex_);
     faults_ = faults;
+    ignoreLeft_ = faults.ignoreRequests;
 }
 
 Faults SimulatedModule::faults() const {
@@ -637,6 +638,11 @@ std::optional<std::string> SimulatedModule::answerFrame(std::string_view wire) {
             log("   (another address: ignored)");
             return std::nullopt;
         }
+    }
+    if (ignoreLeft_ > 0) {
+        --ignoreLeft_;
+        log("   (ignored)");
+        return std::nullopt;
     }
     Outcome outcome;
     if (!parsed->checksumOk) {

@@ -64,6 +64,7 @@ struct Faults {
     int overlongEvery = 0;
     int errorCode = -1;       // 0-255: every request is answered with n.Err of this code
     bool emptyError = false;  // every request is answered with an n.Err without data
+    int ignoreRequests = 0;   // the next n hash-name requests get no answer at all
 };
 
 // Probe framings the module also answers (bit per framing).
@@ -175,6 +176,7 @@ private:
     int requests_ = 0;
     int answers_ = 0;
     int answerNumber_ = 0;  // answers due, counted for the fault periods
+    int ignoreLeft_ = 0;    // requests still to ignore (Faults::ignoreRequests)
     std::map<std::uint16_t, int> requestsByHash_;
     std::vector<Frame> requestLog_;
     std::function<void(const std::string&)> log_;

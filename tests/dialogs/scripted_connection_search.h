@@ -1,4 +1,4 @@
-// A ConnectionWorker for the dialog tests: a real thread that waits for
+// A ConnectionSearch for the dialog tests: a real thread that waits for
 // requests like the real worker does, but whose attempts are scripted by
 // the test (the connection search itself is tested with the communication
 // layer). It records every call of the dialog.
@@ -13,18 +13,18 @@
 #include <thread>
 #include <vector>
 
-#include "comm/connection_worker.h"
+#include "dialogs/connection_search.h"
 
 namespace tarn::testing {
 
-class ScriptedConnectionWorker : public ConnectionWorker {
+class ScriptedConnectionSearch : public ConnectionSearch {
 public:
     enum class Request { Connect, Scan };
 
     // What the worker does with one request, on its thread.
-    std::function<void(Request, ScriptedConnectionWorker&)> onRequest;
+    std::function<void(Request, ScriptedConnectionSearch&)> onRequest;
 
-    ~ScriptedConnectionWorker() override {
+    ~ScriptedConnectionSearch() override {
         interrupt(0);
         if (thread_.joinable()) {
             thread_.join();

@@ -1,0 +1,88 @@
+// The tarn executable: the TARN configurator.
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/exit_watcher.h"
+#include "app/tarn_application.h"
+#include "description/tree_container.h"
+
+namespace {
+
+bool displayAvailable() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Stop requests (SIGTERM, SIGINT) are taken by the exit watcher only.
+    tarn::blockStopSignals();
+
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    tarn::CommandLine line = tarn::parseCommandLine(arguments);
+    if (line.helpRequested) {
+        std::fputs(tarn::usageText().c_str(), stdout);
+        return 0;
+    }
+
+    // Without a display an unattended run needs no screen: it runs on Qt's
+    // offscreen platform. An interactive start cannot work without one.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool platformChosen = platform != nullptr && *platform != '\0';
+    if (!platformChosen && !displayAvailable()) {
+        if (!line.unattended()) {
+            std::fputs(
+                "tarn: no display (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                "Start the configurator on a desktop, or run it unattended with options,\n"
+                "for example: tarn -port:1 -read -close configuration.tarn (see tarn -help)\n",
+                stderr);
+            return 2;
+        }
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+
+    QApplication application(argc, argv);
+    application.setApplicationName("TARN");
+    application.setOrganizationName("BRIX");
+    const bool headless = QGuiApplication::platformName() == "offscreen";
+    if (headless && !line.unattended()) {
+        std::fputs("tarn: the offscreen platform has no person to answer; "
+                   "run it unattended (see tarn -help)\n",
+                   stderr);
+        return 2;
+    }
+
+    // The program's folder is its current folder: the tree container, the
+    // manual and relative paths of the start-up are found there.
+    const std::filesystem::path folder = tarn::programFolder();
+    // Paths on the command line are the caller's: relative to its folder.
+    for (std::string* path : {&line.fileName, &line.errorLogPath}) {
+        if (!path->empty() && std::filesystem::path(*path).is_relative()) {
+            *path = (std::filesystem::current_path() / *path).string();
+        }
+    }
+    if (!folder.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(folder, ec);
+    }
+
+    tarn::TarnApplication program(std::move(line), headless);
+    if (!program.start()) {
+        return program.exitCode(0);
+    }
+    const int normal = application.exec();
+    return program.exitCode(normal);
+}

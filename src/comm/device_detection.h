@@ -1,0 +1,28 @@
+// Finding the module on the line: the automatic connection search that
+// start-up runs and the connection dialog repeats.
+#pragma once
+
+#include "comm/link_settings.h"
+
+namespace tarn {
+
+class DeviceLink;
+class ObjectWithParameters;
+
+// The port settings held by the program's own network-settings group
+// (NetRS485prg): the value texts of "Port", "bPS", "Addr", "A.Len", "LEn",
+// "Sbit" and "PrtY". A missing parameter gives an empty text.
+LinkSettings linkSettingsFrom(const ObjectWithParameters& programSettings);
+
+// Opens the link with the program's settings (reporting a port that cannot
+// be opened) and looks for the module: "dev"/"ver" with a converter that
+// switches the direction by itself, then with direction switching by RTS;
+// then the probes of the other framings (Modbus RTU, Modbus ASCII, DCON
+// style). The direction mode that worked stays in force; after a probe
+// answered the device protocol is selected again. Run result code: a module
+// of version 2 clears the bits 0x08 and 0x40, a probe that answered clears
+// 0x04 and 0x40, and a module of another model that answered "dev" sets the
+// code to 0x40. Returns whether something answered.
+bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings);
+
+}  // namespace tarn
