@@ -21,10 +21,9 @@ AboutDialog::AboutDialog(const QString& version, QWidget* parent) : QDialog(pare
     bold.setBold(true);
     line->setFont(bold);
     layout->addWidget(line);
-    layout->addWidget(new QLabel(
-        "Настройка модуля TARN по линии RS-485 (протокол BRIX).\n" +
-            QString::fromUtf8(build::kCopyright),
-        this));
+    layout->addWidget(new QLabel("Настройка модуля TARN по линии RS-485 (протокол BRIX).\n" +
+                                     QString::fromUtf8(build::kCopyright),
+                                 this));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);

@@ -54,14 +54,30 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
 
+    // The offscreen platform's remarks about window hints mean nothing to a
+    // caller; everything else Qt says is kept.
+    static QtMessageHandler qtHandler = nullptr;
+    qtHandler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message.contains("propagateSizeHints") || message.contains("XDG_RUNTIME_DIR")) {
+                return;
+            }
+            if (qtHandler != nullptr) {
+                qtHandler(type, context, message);
+            } else {
+                std::fprintf(stderr, "%s\n",
+                             qFormatLogMessage(type, context, message).toUtf8().constData());
+            }
+        });
     QApplication application(argc, argv);
     application.setApplicationName("TARN");
     application.setOrganizationName("BRIX");
     const bool headless = QGuiApplication::platformName() == "offscreen";
     if (headless && !line.unattended()) {
-        std::fputs("tarn: the offscreen platform has no person to answer; "
-                   "run it unattended (see tarn -help)\n",
-                   stderr);
+        std::fputs(
+            "tarn: the offscreen platform has no person to answer; "
+            "run it unattended (see tarn -help)\n",
+            stderr);
         return 2;
     }
 
@@ -84,5 +100,12 @@ int main(int argc, char** argv) {
         return program.exitCode(0);
     }
     const int normal = application.exec();
-    return program.exitCode(normal);
+    const int code = program.exitCode(normal);
+    if (headless) {
+        // A calling program or a script sees what the run did.
+        const QString summary = program.taskSummary();
+        std::printf("tarn: %s%sкод выхода %d\n", summary.toUtf8().constData(),
+                    summary.isEmpty() ? "" : ", ", code);
+    }
+    return code;
 }

@@ -23,6 +23,8 @@ void StartupWindow::showText(const QString& text) {
     QApplication::processEvents();
 }
 
-QString StartupWindow::text() const { return label_->text(); }
+QString StartupWindow::text() const {
+    return label_->text();
+}
 
 }  // namespace tarn

@@ -95,8 +95,12 @@ TarnApplication::~TarnApplication() {
     if (engine_) {
         engine_->StopThreads();
     }
-    // The view goes with the frame before the document it shows.
+    // The view goes with the frame before the document it shows; the
+    // document no longer asks the engine once the engine goes.
     frame_.reset();
+    if (document_) {
+        document_->setHooks({});
+    }
     engine_.reset();
     document_.reset();
     link_.reset();
@@ -156,6 +160,10 @@ bool TarnApplication::constructDocument() {
     engineSettings.unattended = line_.unattended();
     engineSettings.storeAfterTask = line_.hasB(CommandLine::kRead);
     engineSettings.errorLogPath = line_.errorLogPath;
+    if (headless_) {
+        // Nobody reads the progress log of a run without a screen.
+        engineSettings.closingPause = std::chrono::milliseconds(0);
+    }
     engine_->setSettings(engineSettings);
     document_->setHooks({
         .stopPolling = [this] { engine_->StopThreads(); },
@@ -248,8 +256,7 @@ bool TarnApplication::openDocument(const QString& path) {
     engine_->StopThreads();
     detachView();
     const bool silentRecovery = line_.unattended() && line_.silent();
-    const auto result =
-        document_->loadFile(path.toStdString(), silentRecovery, nullptr);
+    const auto result = document_->loadFile(path.toStdString(), silentRecovery, nullptr);
     const bool usable = result == TarnDocument::LoadResult::Loaded ||
                         (silentRecovery && result == TarnDocument::LoadResult::BadFormat);
     if (!usable) {
@@ -357,7 +364,8 @@ void TarnApplication::startupRunner() {
     exitWatcher_ = std::make_unique<ExitWatcher>(line_.exitEventName);
     exitWatcher_->start([this] {
         // On the watcher's thread: the request goes to the GUI thread.
-        QMetaObject::invokeMethod(this, [this] { exitRequested(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { exitRequested(); }, Qt::QueuedConnection);
         engine_->signalInterrupt();
     });
     if (!line_.unattended()) {
@@ -425,7 +433,9 @@ void TarnApplication::autoReadSwitchedOff() {
     }
 }
 
-void TarnApplication::applyNetworkSettingsRequested() { aplyCommand(); }
+void TarnApplication::applyNetworkSettingsRequested() {
+    aplyCommand();
+}
 
 void TarnApplication::storeDocumentRequested() {
     if (line_.fileName.empty()) {
@@ -468,7 +478,8 @@ void TarnApplication::runCommand(int id) {
                 ui_->showMessage(kNoBranchText, kImpossibleCaption, MessageIcon::Error);
                 return;
             }
-            static constexpr int kWholeTree[] = {command::kReadAll, command::kWriteAll, command::kWriteChanged, command::kCompare};
+            static constexpr int kWholeTree[] = {command::kReadAll, command::kWriteAll,
+                                                 command::kWriteChanged, command::kCompare};
             wholeTreeExchange(kWholeTree[id - command::kViewReadBranch], branch);
             return;
         }
@@ -530,7 +541,23 @@ void TarnApplication::runCommand(int id) {
     }
 }
 
+namespace {
+
+// Parameters of a branch and how many of them show a problem.
+void countProblems(const DescBranch& branch, int& parameters, int& problems) {
+    for (const auto& parameter : branch.parameters()) {
+        ++parameters;
+        problems += parameter->statusText().empty() ? 0 : 1;
+    }
+    for (const auto& child : branch.children()) {
+        countProblems(*child, parameters, problems);
+    }
+}
+
+}  // namespace
+
 void TarnApplication::wholeTreeExchange(int id, DescBranch* branch) {
+    const auto started = std::chrono::steady_clock::now();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool ran = false;
     switch (id) {
@@ -553,6 +580,28 @@ void TarnApplication::wholeTreeExchange(int id, DescBranch* branch) {
     if (ran && view_ != nullptr) {
         view_->refreshAll();
     }
+    if (ran) {
+        summary_ = TaskSummary{};
+        summary_.ran = true;
+        summary_.task = QString::fromUtf8(id == command::kReadAll    ? "чтение"
+                                          : id == command::kWriteAll ? "запись"
+                                          : id == command::kWriteChanged ? "запись измененных"
+                                                                         : "сравнение");
+        countProblems(*branch, summary_.parameters, summary_.problems);
+        summary_.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    }
+}
+
+QString TarnApplication::taskSummary() const {
+    if (!summary_.ran) {
+        return {};
+    }
+    return QString("%1: параметров %2, с ошибками %3, время %4 с")
+        .arg(summary_.task)
+        .arg(summary_.parameters)
+        .arg(summary_.problems)
+        .arg(summary_.seconds, 0, 'f', 1);
 }
 
 void TarnApplication::identifyDevice() {

@@ -58,6 +58,10 @@ public:
     const CommandLine& commandLine() const { return line_; }
     UserInteraction& ui() { return *ui_; }
 
+    // What the last whole-tree task did ("чтение: параметров 336, с
+    // ошибками 0, время 2.1 с"); empty when none ran.
+    QString taskSummary() const;
+
     // Runs a command as its menu item does.
     void runCommand(int id);
     // Opens a configuration file as "Открыть" does.
@@ -114,6 +118,13 @@ private:
     bool quit_ = false;
     bool taskPosted_ = false;
     bool taskEnded_ = false;
+    struct TaskSummary {
+        bool ran = false;
+        QString task;
+        int parameters = 0;
+        int problems = 0;
+        double seconds = 0;
+    } summary_;
 };
 
 }  // namespace tarn

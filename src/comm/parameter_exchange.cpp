@@ -102,10 +102,18 @@ int DeviceLink::ExchangeParameter(Parameter& parameter, bool read,
 
 int DeviceLink::ExchangeParameter(const ExchangeRequest& request) {
     std::lock_guard lock(lock_);
-    // A closed port is opened for this exchange and closed again.
+    // A closed port is opened for this exchange and closed again. A port
+    // that cannot be opened fails the exchange at once: resending into a
+    // closed port would only report a line fault instead of the port.
     bool openedHere = false;
     if (!port_.isOpen()) {
         openedHere = port_.Open() == SerialPort::kOpened;
+        if (!openedHere && context_.protocolSelector() == kProtocolDevice &&
+            request.parameter != nullptr) {
+            request.parameter->setStatusText("Не удается открыть порт " + port_.portName());
+            context_.addRunResultBits(kRunPortNotOpened);
+            return kExchangeFailed;
+        }
     }
     struct CloseAfter {
         SerialPort& port;

@@ -4,8 +4,7 @@
 
 namespace tarn {
 
-LinkConnectionSearch::LinkConnectionSearch(DeviceLink& link,
-                                           ObjectWithParameters& programSettings)
+LinkConnectionSearch::LinkConnectionSearch(DeviceLink& link, ObjectWithParameters& programSettings)
     : settings_(programSettings),
       worker_(std::make_unique<ConnectionWorker>(link, programSettings,
                                                  static_cast<ConnectionListener&>(*this))) {}
@@ -20,9 +19,13 @@ void LinkConnectionSearch::start(ConnectionEvents events) {
     worker_->start();
 }
 
-void LinkConnectionSearch::connect() { worker_->connect(); }
+void LinkConnectionSearch::connect() {
+    worker_->connect();
+}
 
-void LinkConnectionSearch::scan() { worker_->scan(); }
+void LinkConnectionSearch::scan() {
+    worker_->scan();
+}
 
 void LinkConnectionSearch::interrupt(int closeCode) {
     const int code = worker_->requestClose(closeCode);
@@ -31,7 +34,9 @@ void LinkConnectionSearch::interrupt(int closeCode) {
     }
 }
 
-bool LinkConnectionSearch::finished() const { return worker_->finished(); }
+bool LinkConnectionSearch::finished() const {
+    return worker_->finished();
+}
 
 void LinkConnectionSearch::settingsListEnabled(bool enabled) {
     if (events_.settingsEnabled) {
