@@ -120,9 +120,9 @@ TEST_F(Detection, APortThatCannotBeOpenedIsReported) {
                                         0),
               0u);
     EXPECT_EQ(ui.messages[0].caption, "Ошибка драйвера последовательного порта");
-    // The exchanges that follow on the closed port lose every frame start,
-    // which makes the code the line-fault code.
-    EXPECT_EQ(context.runResultCode(), kRunLineFault);
+    // The exchanges that follow fail at once on the closed port and keep the
+    // port's code (exit code 201), not a line fault.
+    EXPECT_EQ(context.runResultCode(), kRunPortNotOpened);
     EXPECT_EQ(module.requestsSeen(), 0);
 }
 
