@@ -107,6 +107,11 @@ TarnApplication::~TarnApplication() {
 }
 
 int TarnApplication::exitCode(int normal) const {
+    // A run stopped by its caller ends with the stop's code: what the
+    // stopped exchanges reported after it is a consequence of the stop.
+    if (exitRequested_) {
+        return exitCodeFor(kRunInterrupted, normal);
+    }
     return exitCodeFor(context_.runResultCode(), normal);
 }
 
@@ -406,6 +411,7 @@ void TarnApplication::unattendedTaskEnded() {
 }
 
 void TarnApplication::exitRequested() {
+    exitRequested_ = true;
     context_.addRunResultBits(kRunInterrupted);
     if (frame_) {
         frame_->close();

@@ -118,6 +118,7 @@ private:
     bool quit_ = false;
     bool taskPosted_ = false;
     bool taskEnded_ = false;
+    std::atomic<bool> exitRequested_{false};
     struct TaskSummary {
         bool ran = false;
         QString task;

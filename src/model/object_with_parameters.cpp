@@ -152,11 +152,11 @@ ExchangeCounts ObjectWithParameters::readOwn(ParameterExchanger& engine) {
         ++counts.handled;
         if (engine.readParameter(*parameter) != 0) {
             ++counts.failed;
-            // A stop request is only looked at after a failure: a task that
-            // reads well runs to its end.
-            if (engine.stopRequested()) {
-                break;
-            }
+        }
+        // "Прервать!" ends the read after the parameter in hand, whether it
+        // was read or not.
+        if (engine.stopRequested()) {
+            break;
         }
     }
     return counts;

@@ -347,8 +347,8 @@ TEST_F(EngineTasks, AnInterruptStopsAfterTheParameterInHand) {
     // The next task starts without the interrupt.
     EXPECT_FALSE(engine.interruptSignalled());
 
-    // A read only looks at the interrupt after a failed parameter; the
-    // branches that follow are not entered.
+    // A read stops after the parameter in hand; the branches that follow
+    // are not entered.
     display.clear();
     display.setOnLine([this](const std::string& line) {
         if (line == "  Чтение: POUt:2 = Дискретный") {
@@ -357,7 +357,9 @@ TEST_F(EngineTasks, AnInterruptStopsAfterTheParameterInHand) {
     });
     ASSERT_TRUE(engine.RunReadBranch(tree.root.get()));
     lines = display.lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "  Чтение: nPCO:2 = 0"), lines.end());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3], "  Чтение: POUt:2 = Дискретный");
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "  Чтение: nPCO:2 = 0"), lines.end());
     EXPECT_EQ(std::find(lines.begin(), lines.end(), "Читаем ветвь 'Выход №4'"), lines.end());
 
     // A compare asked to stop compares nothing more.

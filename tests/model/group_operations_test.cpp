@@ -134,14 +134,18 @@ TEST(GroupExchange, CompareAndWriteStopAfterTheParameterThatSawTheStop) {
     EXPECT_EQ(write.log, (Log{"| Пишем ветвь 'Ветвь'", "write1 a", "write1 b"}));
 }
 
-TEST(GroupExchange, ReadLooksAtTheStopOnlyAfterAFailure) {
+TEST(GroupExchange, ReadStopsAfterTheParameterInHand) {
     auto tree = smallTree();
     add(*tree, "d");
     RecordingExchanger engine;
-    engine.stopAfter = 1;  // raised by the first, successful read
-    engine.results["b"] = 1;
-    EXPECT_EQ(tree->readAll(engine), (ExchangeCounts{2, 1}));
-    EXPECT_EQ(engine.log, (Log{"| Читаем ветвь 'Ветвь'", "read a", "read b"}));
+    engine.stopAfter = 1;  // raised during the first, successful read
+    EXPECT_EQ(tree->readAll(engine), (ExchangeCounts{1, 0}));
+    EXPECT_EQ(engine.log, (Log{"| Читаем ветвь 'Ветвь'", "read a"}));
+
+    RecordingExchanger failing;
+    failing.stopAfter = 2;
+    failing.results["b"] = 1;
+    EXPECT_EQ(tree->readAll(failing), (ExchangeCounts{2, 1}));
 }
 
 TEST(GroupExchange, WriteModesSelectTheirParameters) {
