@@ -50,4 +50,33 @@ enum Id : int {
     kExit = 57665,
 };
 
+// Commands that talk to the module: grey, and not carried out, in offline
+// operation.
+inline bool isDeviceCommand(int id) {
+    switch (id) {
+        case kAutoRead:
+        case kIdentify:
+        case kReadAll:
+        case kWriteAll:
+        case kSinglePoint:
+        case kWriteChanged:
+        case kCompare:
+        case kAply:
+        case kImmediateWrite:
+        case kInitialiseDevice:
+        case kPreviousProblem:
+        case kNextProblem:
+        case kViewReadBranch:
+        case kViewWriteBranch:
+        case kViewWriteChangedBranch:
+        case kViewCompareBranch:
+        case kNoAttributes:
+        case kInit:
+        case kCalibrate:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace tarn::command

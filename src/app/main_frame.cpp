@@ -17,30 +17,6 @@
 #include "description/tree_modes.h"
 
 namespace tarn {
-namespace {
-
-// Commands that talk to the module: grey in offline operation.
-constexpr int kDeviceCommands[] = {command::kAutoRead,
-                                   command::kIdentify,
-                                   command::kReadAll,
-                                   command::kWriteAll,
-                                   command::kSinglePoint,
-                                   command::kWriteChanged,
-                                   command::kCompare,
-                                   command::kAply,
-                                   command::kImmediateWrite,
-                                   command::kInitialiseDevice,
-                                   command::kPreviousProblem,
-                                   command::kNextProblem,
-                                   command::kViewReadBranch,
-                                   command::kViewWriteBranch,
-                                   command::kViewWriteChangedBranch,
-                                   command::kViewCompareBranch,
-                                   command::kNoAttributes,
-                                   command::kInit,
-                                   command::kCalibrate};
-
-}  // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setObjectName("mainFrame");
@@ -193,9 +169,9 @@ void CMainFrame::setOffline(bool offline) {
     treeMenu_->setEnabled(!offline);
     deviceMenu_->menuAction()->setEnabled(!offline);
     treeMenu_->menuAction()->setEnabled(!offline);
-    for (const int id : kDeviceCommands) {
-        if (QAction* a = actions_.value(id)) {
-            a->setEnabled(!offline);
+    for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+        if (command::isDeviceCommand(it.key())) {
+            it.value()->setEnabled(!offline);
         }
     }
 }

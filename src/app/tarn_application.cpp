@@ -464,6 +464,9 @@ void TarnApplication::taskDone() {
 // ---- Commands ------------------------------------------------------------
 
 void TarnApplication::runCommand(int id) {
+    if (line_.offline() && command::isDeviceCommand(id)) {
+        return;  // grey in offline operation
+    }
     switch (id) {
         case command::kReadAll:
         case command::kWriteAll:

@@ -236,7 +236,9 @@ TEST(SimulatorProcess, ServesAPortUntilTerminated) {
     setenv("TARN_PORTS_DIR", ports.path().c_str(), 1);
     const std::string program = std::string(TARN_BIN_DIR) + "/tarn-sim";
     const std::string log = (ports.path() / "sim.log").string();
-    std::vector<std::string> args = {program, "--com", "7", "--log", log};
+    // The built-in parameter set: the tree container belongs to the
+    // tests that read it exclusively.
+    std::vector<std::string> args = {program, "--com", "7", "--builtin", "--log", log};
     std::vector<char*> argv;
     for (auto& arg : args) {
         argv.push_back(arg.data());

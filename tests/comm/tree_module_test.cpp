@@ -13,14 +13,13 @@
 #include "sim/pty_server.h"
 #include "sim/tree_parameters.h"
 #include "simulated_line.h"
+#include "support/private_files.h"
 #include "support/recording_interaction.h"
 
 namespace tarn {
 namespace {
 
 using testing::RecordingInteraction;
-
-const std::filesystem::path kContainer = std::filesystem::path(TARN_BIN_DIR) / "tarn.tree.dat";
 
 void exchangeAll(DeviceLink& link, const DescBranch& branch, bool read,
                  std::vector<std::string>& failures) {
@@ -41,6 +40,8 @@ void exchangeAll(DeviceLink& link, const DescBranch& branch, bool read,
 }
 
 TEST(TreeModule, EveryParameterOfEveryModeReadsAndWritesBack) {
+    testing::ScratchFolder scratch;
+    const auto kContainer = testing::privateContainer(scratch);
     sim::SimulatedModule module;
     const sim::TreeParameterLoad load = sim::addTreeParameters(module, kContainer);
     ASSERT_EQ(load.modes, 7);

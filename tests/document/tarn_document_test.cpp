@@ -14,6 +14,7 @@
 #include "platform/archive.h"
 #include "platform/settings_store.h"
 #include "platform/text.h"
+#include "support/private_files.h"
 #include "support/recording_interaction.h"
 #include "support/scratch_folder.h"
 #include "support/tool_run.h"
@@ -26,8 +27,6 @@ using testing::RecordingInteraction;
 using testing::ScratchFolder;
 using Bytes = std::vector<std::uint8_t>;
 
-const std::filesystem::path kContainer = std::filesystem::path(TARN_BIN_DIR) / "tarn.tree.dat";
-
 class DocumentTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -36,8 +35,9 @@ protected:
     }
     void TearDown() override { unsetenv("TARN_PORTS_DIR"); }
 
-    std::unique_ptr<TarnDocument> newDocument(const std::filesystem::path& container = kContainer) {
-        return std::make_unique<TarnDocument>(ui_, settings_, container);
+    std::unique_ptr<TarnDocument> newDocument(std::filesystem::path container = {}) {
+        return std::make_unique<TarnDocument>(ui_, settings_,
+                                              container.empty() ? container_ : container);
     }
 
     // A container holding the given tree texts (UTF-8, stored as CP1251).
@@ -53,6 +53,7 @@ protected:
     }
 
     ScratchFolder scratch_;
+    std::filesystem::path container_ = testing::privateContainer(scratch_);
     SettingsStore settings_{(scratch_ / "settings").string()};
     RecordingInteraction ui_;
 };
@@ -292,7 +293,7 @@ TEST_F(DocumentTest, ContainerProblemsReachTheUser) {
 
     // Another program holds the container.
     ui_.messages.clear();
-    const int fd = ::open(kContainer.c_str(), O_RDONLY);
+    const int fd = ::open(container_.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     auto blocked = newDocument();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -15,9 +16,12 @@ extern char** environ;
 
 namespace tarn::testing {
 
-ToolRun runTool(const std::string& program, const std::vector<std::string>& args) {
-    ToolRun run;
-    ScratchFolder folder;
+namespace {
+
+// Starts `program` with standard output and error going to files in
+// `folder`; the process id, or -1.
+pid_t spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::filesystem::path& folder) {
     const std::string outPath = (folder / "out").string();
     const std::string errPath = (folder / "err").string();
 
@@ -37,7 +41,12 @@ ToolRun runTool(const std::string& program, const std::vector<std::string>& args
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
+    return rc == 0 ? pid : -1;
+}
+
+ToolRun collect(pid_t pid, const std::filesystem::path& folder) {
+    ToolRun run;
+    if (pid <= 0) {
         return run;
     }
     int status = 0;
@@ -49,8 +58,46 @@ ToolRun runTool(const std::string& program, const std::vector<std::string>& args
     if (WIFEXITED(status)) {
         run.exitCode = WEXITSTATUS(status);
     }
-    run.out = readFileBytes(outPath);
-    run.err = readFileBytes(errPath);
+    run.out = readFileBytes(folder / "out");
+    run.err = readFileBytes(folder / "err");
+    return run;
+}
+
+}  // namespace
+
+ToolRun runTool(const std::string& program, const std::vector<std::string>& args) {
+    ScratchFolder folder;
+    return collect(spawn(program, args, folder.path()), folder.path());
+}
+
+RunningTool::RunningTool(const std::string& program, const std::vector<std::string>& args) {
+    char pattern[] = "/tmp/tarn-run-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) {
+        folder_ = pattern;
+        pid_ = spawn(program, args, folder_);
+    }
+}
+
+RunningTool::~RunningTool() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        wait();
+    }
+    if (!folder_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+}
+
+void RunningTool::signal(int number) {
+    if (pid_ > 0) {
+        ::kill(pid_, number);
+    }
+}
+
+ToolRun RunningTool::wait() {
+    ToolRun run = collect(pid_, folder_);
+    pid_ = -1;
     return run;
 }
 

@@ -15,6 +15,25 @@ struct ToolRun {
 // Runs `program` with the arguments, standard input empty; waits for it.
 ToolRun runTool(const std::string& program, const std::vector<std::string>& args);
 
+// A program of the build started in the background.
+class RunningTool {
+public:
+    RunningTool(const std::string& program, const std::vector<std::string>& args);
+    ~RunningTool();
+    RunningTool(const RunningTool&) = delete;
+    RunningTool& operator=(const RunningTool&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // Sends a signal to the program.
+    void signal(int number);
+    // Waits for the end and collects what it wrote.
+    ToolRun wait();
+
+private:
+    int pid_ = -1;
+    std::string folder_;
+};
+
 // The full path of a program found on PATH; empty when there is none.
 std::string findOnPath(const std::string& program);
 

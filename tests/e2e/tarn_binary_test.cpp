@@ -1,0 +1,240 @@
+// The tarn executable run as a calling program runs it: unattended, without
+// a display, against the simulated module on a pseudo-terminal; the outcome
+// is read from the exit code and the files it wrote.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <semaphore.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "description/tree_container.h"
+#include "document/tarn_document.h"
+#include "model/desc_branch.h"
+#include "platform/settings_store.h"
+#include "platform/text.h"
+#include "sim/builtin_parameters.h"
+#include "sim/pty_server.h"
+#include "sim/tree_parameters.h"
+#include "support/private_files.h"
+#include "support/recording_interaction.h"
+#include "support/scratch_folder.h"
+#include "support/tool_run.h"
+
+namespace tarn {
+namespace {
+
+using testing::readFileBytes;
+using testing::RunningTool;
+using testing::ToolRun;
+
+constexpr int kCom = 21;
+
+class TarnBinary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(scratch_ / "ports");
+        setenv("TARN_PORTS_DIR", (scratch_ / "ports").c_str(), 1);
+        setenv("TARN_SETTINGS_DIR", (scratch_ / "settings").c_str(), 1);
+        // The program chooses the offscreen platform by itself.
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            unsetenv(variable);
+        }
+        tarn_ = testing::privateProgram(scratch_, "tarn").string();
+        container_ = scratch_ / "bin" / "tarn.tree.dat";
+        const auto load = sim::addTreeParameters(module_, container_);
+        ASSERT_EQ(load.modes, 7);
+        sim::addModuleCommands(module_);
+    }
+    void TearDown() override {
+        server_.reset();
+        unsetenv("TARN_PORTS_DIR");
+        unsetenv("TARN_SETTINGS_DIR");
+    }
+
+    void startModule(sim::ServerOptions options = {}) {
+        options.comNumber = kCom;
+        server_ = std::make_unique<sim::PtyServer>(module_, options);
+        std::string error;
+        ASSERT_TRUE(server_->start(&error)) << error;
+    }
+
+    static std::string port() { return "-port:" + std::to_string(kCom); }
+
+    ToolRun tarn(const std::vector<std::string>& args) { return testing::runTool(tarn_, args); }
+
+    // A document over the same container and settings as the program's.
+    std::unique_ptr<TarnDocument> document() {
+        return std::make_unique<TarnDocument>(ui_, settings_, container_);
+    }
+
+    testing::ScratchFolder scratch_;
+    std::string tarn_;
+    std::filesystem::path container_;
+    SettingsStore settings_{(scratch_ / "settings").string()};
+    testing::RecordingInteraction ui_;
+    sim::SimulatedModule module_;
+    std::unique_ptr<sim::PtyServer> server_;
+};
+
+// Every parameter of a tree with its value, "name:index=value".
+void values(const DescBranch& branch, std::vector<std::string>& out) {
+    for (const auto& p : branch.parameters()) {
+        out.push_back(p->networkName() + ":" + std::to_string(p->linearIndex()) + "=" +
+                      p->valueText());
+    }
+    for (const auto& child : branch.children()) {
+        values(*child, out);
+    }
+}
+
+TEST_F(TarnBinary, ReadStoresTheModulesValuesInTheFile) {
+    startModule();
+    module_.setValue("POUt", 3, "0-10 В");
+    module_.setValue("Addr", 0, "16");
+    const auto file = scratch_ / "прочитано.tarn";
+    const ToolRun run = tarn({port(), "-read", "-close", file.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("чтение: параметров"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("с ошибками 0"), std::string::npos) << run.out;
+
+    auto reopened = document();
+    ASSERT_EQ(reopened->loadFile(file), TarnDocument::LoadResult::Loaded);
+    EXPECT_EQ(reopened->mode(), 19u);
+    std::vector<std::string> all;
+    values(*reopened->root(), all);
+    EXPECT_GE(all.size(), 300u);
+    for (const std::string& entry : all) {
+        EXPECT_EQ(entry.find("=Нет данных"), std::string::npos) << entry;
+    }
+    EXPECT_EQ(reopened->outputs()[3]->valueText(), "0-10 В");
+}
+
+TEST_F(TarnBinary, TraditionalOptionsInCapitalsWorkAlike) {
+    startModule();
+    const auto file = scratch_ / "upper.tarn";
+    const ToolRun run = tarn({"/PORT:" + std::to_string(kCom) + "/READ/CLOSE", file.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+TEST_F(TarnBinary, WriteChangesTheModule) {
+    startModule();
+    const auto file = scratch_ / "edited.tarn";
+    {
+        auto edited = document();
+        ASSERT_TRUE(edited->switchToMode(19));
+        ASSERT_NE(edited->outputs()[5], nullptr);
+        edited->outputs()[5]->setValueText("4-20 мА");
+        // Every other value is unknown and is not written.
+        ASSERT_TRUE(edited->saveFile(file));
+    }
+    ASSERT_NE(module_.value("POUt", 5), "4-20 мА");
+    const ToolRun run = tarn({port(), "-write", "-close", file.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(module_.value("POUt", 5), "4-20 мА");
+}
+
+TEST_F(TarnBinary, ExitCodesTellWhatWentWrong) {
+    startModule();
+    EXPECT_EQ(tarn({port(), "-write", "-close", (scratch_ / "missing.tarn").string()}).exitCode,
+              200);
+    const ToolRun noPort = tarn({"-port:99", "-test"});
+    EXPECT_EQ(noPort.exitCode, 201);
+    EXPECT_NE(noPort.err.find("Не удается открыть порт COM99"), std::string::npos) << noPort.err;
+    EXPECT_EQ(tarn({port(), "-test"}).exitCode, 0);
+}
+
+TEST_F(TarnBinary, ASilentModuleTimesOut) {
+    module_.setFaults({.silent = true});
+    startModule();
+    EXPECT_EQ(tarn({port(), "-test"}).exitCode, 202);
+}
+
+TEST_F(TarnBinary, AnotherModelAnswering) {
+    module_.setModelName("FOO-1");
+    startModule();
+    EXPECT_EQ(tarn({port(), "-test"}).exitCode, 206);
+}
+
+TEST_F(TarnBinary, SilentWithAPortShowsNoConnectionMessages) {
+    const ToolRun run = tarn({"/port:98/silent/test"});
+    EXPECT_EQ(run.err.find("Не удается открыть порт"), std::string::npos) << run.err;
+    EXPECT_EQ(run.exitCode, 0) << "silent clears the run result code at start";
+}
+
+TEST_F(TarnBinary, ErrorLogCollectsFailedExchangesInCp1251) {
+    module_.setFaults({.errorCode = 40});
+    startModule();
+    const auto log = scratch_ / "errors.log";
+    const ToolRun run =
+        tarn({port(), "-elog:" + log.string(), "-read", "-close", (scratch_ / "r.tarn").string()});
+    const std::string bytes = readFileBytes(log);
+    ASSERT_FALSE(bytes.empty()) << run.err;
+    const std::string text = text::fromCp1251(bytes);
+    EXPECT_EQ(text::toCp1251(text), bytes);
+    EXPECT_NE(text.find("POUt:3 - Не найден дескриптор\n"), std::string::npos)
+        << text.substr(0, 400);
+}
+
+// A read slow enough to be stopped half-way: every answer waits.
+class StoppedRun : public TarnBinary {
+protected:
+    void SetUp() override {
+        TarnBinary::SetUp();
+        sim::ServerOptions slow;
+        slow.delayMs = 40;
+        startModule(slow);
+    }
+};
+
+TEST_F(StoppedRun, TheExitSemaphoreStopsTheRunWith205) {
+    const std::string name = "tarn-e2e-" + std::to_string(getpid());
+    sem_unlink(("/" + name).c_str());
+    RunningTool run(
+        tarn_, {port(), "-exitevent:" + name, "-read", "-close", (scratch_ / "s.tarn").string()});
+    ASSERT_TRUE(run.started());
+    sem_t* semaphore = SEM_FAILED;
+    for (int i = 0; i < 100 && semaphore == SEM_FAILED; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        semaphore = sem_open(("/" + name).c_str(), 0);
+    }
+    ASSERT_NE(semaphore, SEM_FAILED) << "the program creates the semaphore";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    sem_post(semaphore);
+    sem_close(semaphore);
+    const auto started = std::chrono::steady_clock::now();
+    const ToolRun result = run.wait();
+    EXPECT_EQ(result.exitCode, 205) << result.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    sem_unlink(("/" + name).c_str());
+}
+
+TEST_F(StoppedRun, SigtermStopsTheRunWith205) {
+    RunningTool run(tarn_, {port(), "-read", "-close", (scratch_ / "t.tarn").string()});
+    ASSERT_TRUE(run.started());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    run.signal(SIGTERM);
+    const ToolRun result = run.wait();
+    EXPECT_EQ(result.exitCode, 205) << result.err;
+}
+
+TEST_F(TarnBinary, HelpPrintsTheOptionsAndExitCodes) {
+    for (const char* help : {"-help", "-?", "--help"}) {
+        const ToolRun run = tarn({help});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_NE(run.out.find("-exitevent:NAME"), std::string::npos);
+        EXPECT_NE(run.out.find("206"), std::string::npos);
+    }
+}
+
+TEST_F(TarnBinary, AnInteractiveStartWithoutADisplayEndsWithAMessage) {
+    const ToolRun run = tarn({});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace tarn
