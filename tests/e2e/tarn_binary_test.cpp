@@ -47,6 +47,7 @@ protected:
         const auto load = sim::addTreeParameters(module_, container_);
         ASSERT_EQ(load.modes, 7);
         sim::addModuleCommands(module_);
+        module_.setActiveSettings(sim::NetworkSettings{});
     }
     void TearDown() override {
         server_.reset();

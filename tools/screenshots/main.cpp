@@ -16,14 +16,23 @@
 #include <fstream>
 #include <string>
 
+#include "app/main_frame.h"
+#include "comm/device_link.h"
+#include "description/tree_container.h"
 #include "dialogs/connection_search.h"
 #include "dialogs/setup_carrier.h"
+#include "document/tarn_document.h"
 #include "model/net_rs485_prg.h"
 #include "model/parameter.h"
+#include "platform/console_user_interaction.h"
 #include "platform/settings_store.h"
+#include "sim/builtin_parameters.h"
+#include "sim/pty_server.h"
+#include "sim/tree_parameters.h"
 #include "ui/config_tree_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/table_ctrl.h"
+#include "ui/tarn_tree_view.h"
 
 namespace {
 
@@ -161,6 +170,78 @@ bool tableStates(const QDir& folder) {
     return save(window, folder, "table.png");
 }
 
+// Reads every parameter below `branch` from the module.
+void readAll(DeviceLink& link, const DescBranch& branch) {
+    for (const auto& parameter : branch.parameters()) {
+        link.ExchangeParameter(*parameter, true);
+    }
+    for (const auto& child : branch.children()) {
+        readAll(link, *child);
+    }
+}
+
+// The main window with the full tree read from the simulated module.
+bool mainWindow(const QDir& folder, const QString& settingsFolder) {
+    sim::SimulatedModule module;
+    if (sim::addTreeParameters(module, treeContainerPath()).modes == 0) {
+        std::fprintf(stderr, "no tree container beside the program\n");
+        return false;
+    }
+    sim::addModuleCommands(module);
+    module.setActiveSettings(sim::NetworkSettings{});
+    module.setValue("POUt", 0, "4-20 мА");
+    module.setValue("POUt", 2, "0-10 В");
+    sim::ServerOptions options;
+    options.comNumber = 9;
+    sim::PtyServer server(module, options);
+    std::string error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    ConsoleUserInteraction ui;
+    SettingsStore settings(settingsFolder.toStdString() + "/main");
+    TarnDocument document(ui, settings, treeContainerPath());
+    if (!document.switchToMode(19)) {
+        return false;
+    }
+    LinkContext context;
+    DeviceLink link(context, &ui);
+    link.port().setDirectionMode(SerialPort::kDirectionAutomatic);
+    LinkSettings line;
+    line.port = "COM9";
+    link.OpenLink(line, false);
+    readAll(link, *document.root());
+    // One failure and one difference, as a compare leaves them.
+    document.outputs()[4]->setStatusText("Таймаут при передаче данных (нет связи)");
+    document.outputs()[5]->setStatusText("Знач-е в приборе: '0-20 мА',Ред-ый,польз.");
+    document.outputs()[6]->setValueChanged(true);
+
+    CMainFrame frame;
+    auto* view = new CTARNTreeListView(ui, &frame);
+    frame.setCentralWidget(view);
+    frame.showTitle(19, "module.tarn");
+    frame.setChecked(134, true);
+    frame.showDirectionMode(1);
+    frame.resize(1280, 800);
+    view->showDocument(&document, "module.tarn");
+    // The network settings, and the outputs with a failure, a difference
+    // and an unwritten change.
+    const QAbstractItemModel* model = view->model();
+    const QModelIndex tree = model->index(0, 0, model->index(0, 0));
+    view->expand(model->index(1, 0, tree));
+    const QModelIndex outputs = model->index(2, 0, tree);
+    view->expand(outputs);
+    for (const int output : {4, 5, 6}) {
+        view->expand(model->index(output, 0, outputs));
+    }
+    const bool saved = save(frame, folder, "main_window.png");
+    view->showDocument(nullptr, {});
+    link.CloseLink();
+    server.stop();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -190,5 +271,6 @@ int main(int argc, char** argv) {
     ok = modeChoice(folder) && ok;
     ok = connectionDialog(folder, settingsFolder.path()) && ok;
     ok = tableStates(folder) && ok;
+    ok = mainWindow(folder, settingsFolder.path()) && ok;
     return ok ? 0 : 1;
 }

@@ -158,14 +158,14 @@ void SimulatedModule::addParameter(ParameterSpec spec) {
             const Slot first{family.spec.initialValue, family.spec.editable,
                              family.spec.ownedByFirm};
             family.spec.count = spec.count;
-            family.slots.resize(static_cast<std::size_t>(spec.count), first);
+            family.instances.resize(static_cast<std::size_t>(spec.count), first);
             family.indexed = family.spec.indexed.value_or(spec.count > 1);
         }
         return;
     }
     Family family;
     family.indexed = spec.indexed.value_or(spec.count > 1);
-    family.slots.assign(static_cast<std::size_t>(spec.count), slot);
+    family.instances.assign(static_cast<std::size_t>(spec.count), slot);
     family.spec = std::move(spec);
     byHash_[hash] = families_.size();
     families_.push_back(std::move(family));
@@ -211,7 +211,7 @@ bool SimulatedModule::setValue(std::string_view name, int index, const std::stri
     if (family == nullptr || index < 0 || index >= family->spec.count) {
         return false;
     }
-    family->slots[static_cast<std::size_t>(index)].value = text;
+    family->instances[static_cast<std::size_t>(index)].value = text;
     return true;
 }
 
@@ -221,7 +221,7 @@ std::optional<bool> SimulatedModule::editable(std::string_view name, int index) 
     if (family == nullptr || index < 0 || index >= family->spec.count) {
         return std::nullopt;
     }
-    return family->slots[static_cast<std::size_t>(index)].editable;
+    return family->instances[static_cast<std::size_t>(index)].editable;
 }
 
 bool SimulatedModule::setEditable(std::string_view name, int index, bool editable) {
@@ -230,7 +230,7 @@ bool SimulatedModule::setEditable(std::string_view name, int index, bool editabl
     if (family == nullptr || index < 0 || index >= family->spec.count) {
         return false;
     }
-    family->slots[static_cast<std::size_t>(index)].editable = editable;
+    family->instances[static_cast<std::size_t>(index)].editable = editable;
     return true;
 }
 
@@ -240,14 +240,14 @@ std::optional<bool> SimulatedModule::ownedByFirm(std::string_view name, int inde
     if (family == nullptr || index < 0 || index >= family->spec.count) {
         return std::nullopt;
     }
-    return family->slots[static_cast<std::size_t>(index)].ownedByFirm;
+    return family->instances[static_cast<std::size_t>(index)].ownedByFirm;
 }
 
 std::string SimulatedModule::currentValue(const Family& family, int index) const {
     if (family.spec.live) {
         return family.spec.live(secondsNow() - startTime_, index);
     }
-    return family.slots[static_cast<std::size_t>(index)].value;
+    return family.instances[static_cast<std::size_t>(index)].value;
 }
 
 NetworkSettings SimulatedModule::activeSettings() const {
@@ -264,7 +264,7 @@ void SimulatedModule::setActiveSettings(const NetworkSettings& settings) {
 void SimulatedModule::putSettingsIntoParameters(const NetworkSettings& settings) {
     const auto put = [this](std::string_view name, const std::string& text) {
         if (Family* family = find(name)) {
-            for (auto& slot : family->slots) {
+            for (auto& slot : family->instances) {
                 slot.value = text;
             }
         }
@@ -286,7 +286,7 @@ NetworkSettings SimulatedModule::settingsFromParameters() const {
     NetworkSettings settings = active_;
     const auto number = [this](std::string_view name, int fallback) {
         const Family* family = find(name);
-        return family == nullptr ? fallback : numbers::leadingInteger(family->slots[0].value);
+        return family == nullptr ? fallback : numbers::leadingInteger(family->instances[0].value);
     };
     settings.line.baudRate = number("bPS", settings.line.baudRate);
     settings.line.dataBits = number("LEn", settings.line.dataBits);
@@ -294,7 +294,7 @@ NetworkSettings SimulatedModule::settingsFromParameters() const {
     settings.addressLength = number("A.Len", settings.addressLength);
     settings.address = number("Addr", settings.address);
     if (const Family* parity = find("PrtY")) {
-        settings.line.parity = parityFromText(parity->slots[0].value, settings.line.parity);
+        settings.line.parity = parityFromText(parity->instances[0].value, settings.line.parity);
     }
     return settings;
 }
@@ -458,7 +458,7 @@ SimulatedModule::Outcome SimulatedModule::handle(const Frame& request, int index
                                  isNamed(other.spec, "PrtY") || isNamed(other.spec, "Sbit") ||
                                  isNamed(other.spec, "A.Len") || isNamed(other.spec, "Addr");
             if (!network) {
-                for (auto& slot : other.slots) {
+                for (auto& slot : other.instances) {
                     slot.value = other.spec.initialValue;
                 }
             }
@@ -496,7 +496,7 @@ SimulatedModule::Outcome SimulatedModule::handleAttributes(const Frame& request,
     if (index >= family.spec.count) {
         return error(request, kErrorIndex);
     }
-    Slot& slot = family.slots[static_cast<std::size_t>(index)];
+    Slot& slot = family.instances[static_cast<std::size_t>(index)];
     if (write) {
         slot.editable = (d[0] & 1) != 0;
         slot.ownedByFirm = (d[0] & 2) == 0;
@@ -560,7 +560,7 @@ SimulatedModule::Outcome SimulatedModule::handleWrite(Family& family, const Fram
     if (!sizeFits(family.spec, valueBytes.size())) {
         return error(request, kErrorDataSize);
     }
-    Slot& slot = family.slots[static_cast<std::size_t>(index)];
+    Slot& slot = family.instances[static_cast<std::size_t>(index)];
     if (!slot.editable) {
         return error(request, kErrorLocked);
     }

@@ -141,7 +141,7 @@ private:
     struct Family {
         ParameterSpec spec;
         bool indexed = false;
-        std::vector<Slot> slots;
+        std::vector<Slot> instances;
     };
 
     Family* find(std::string_view name);
