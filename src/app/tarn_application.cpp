@@ -81,12 +81,14 @@ std::string executablePath() {
 
 }  // namespace
 
-TarnApplication::TarnApplication(CommandLine line, bool headless, QObject* parent)
+TarnApplication::TarnApplication(CommandLine line, bool headless,
+                                 std::unique_ptr<UserInteraction> ui, QObject* parent)
     : QObject(parent),
       line_(std::move(line)),
       headless_(headless),
       programPath_(executablePath()),
-      settings_(SettingsStore::fromEnvironment()) {}
+      settings_(SettingsStore::fromEnvironment()),
+      ui_(std::move(ui)) {}
 
 TarnApplication::~TarnApplication() {
     if (exitWatcher_) {
@@ -118,9 +120,9 @@ int TarnApplication::exitCode(int normal) const {
 bool TarnApplication::start() {
     accessLevel_ = kAccessLevelAtStart;
     recent_ = std::make_unique<RecentFiles>(settings_);
-    if (headless_) {
+    if (!ui_ && headless_) {
         ui_ = std::make_unique<ConsoleUserInteraction>();
-    } else {
+    } else if (!ui_) {
         ui_ = std::make_unique<QtUserInteraction>();
     }
     progress_ = std::make_unique<QtProgressDisplay>();

@@ -20,6 +20,7 @@
 #include "comm/engine_observer.h"
 #include "comm/link_context.h"
 #include "platform/settings_store.h"
+#include "platform/user_interaction.h"
 
 namespace tarn {
 
@@ -33,7 +34,6 @@ class QtProgressDisplay;
 class RecentFiles;
 class StartupWindow;
 class TarnDocument;
-class UserInteraction;
 
 class TarnApplication : public QObject, public EngineObserver {
     Q_OBJECT
@@ -42,7 +42,9 @@ public:
     // `headless`: no person at a screen (the offscreen platform): every box
     // goes to standard error with its default answer, and an unattended run
     // ends when its task has ended.
-    TarnApplication(CommandLine line, bool headless, QObject* parent = nullptr);
+    // `ui`, when given, takes the place of the boxes (tests answer them).
+    TarnApplication(CommandLine line, bool headless, std::unique_ptr<UserInteraction> ui = {},
+                    QObject* parent = nullptr);
     ~TarnApplication() override;
 
     // Runs the start-up. False when the program ends without a main window
