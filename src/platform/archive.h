@@ -55,7 +55,10 @@ private:
 
 class ArchiveReader {
 public:
+    // The reader keeps a view of `bytes`: they must outlive it.
     explicit ArchiveReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    // A temporary would be gone before the first read.
+    explicit ArchiveReader(std::vector<std::uint8_t>&&) = delete;
 
     std::uint8_t readByte();
     bool readBool() { return readByte() != 0; }

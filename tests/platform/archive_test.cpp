@@ -102,9 +102,11 @@ TEST(Archive, MalformedInputIsReportedNotTrusted) {
     EXPECT_EQ(failureOf({0x01, 0x80}, "X"), Kind::BadFormat);  // class 1 never defined
     EXPECT_EQ(failureOf({0x00, 0x00}, "X"), Kind::BadFormat);  // null reference
     EXPECT_EQ(failureOf({0x05, 0x00}, "X"), Kind::BadFormat);  // object reference
-    ArchiveReader r(Bytes{0xFF, 0xFF, 0xFF, 1, 2});
+    const Bytes longText = {0xFF, 0xFF, 0xFF, 1, 2};
+    ArchiveReader r(longText);
     EXPECT_THROW(r.readText(), ArchiveError);
-    ArchiveReader wide(Bytes{0xFF, 0xFE, 0xFF, 1, 2});
+    const Bytes wideText = {0xFF, 0xFE, 0xFF, 1, 2};
+    ArchiveReader wide(wideText);
     EXPECT_THROW(wide.readText(), ArchiveError);
 }
 
