@@ -222,6 +222,31 @@ TEST_F(StoppedRun, SigtermStopsTheRunWith205) {
     EXPECT_EQ(result.exitCode, 205) << result.err;
 }
 
+TEST_F(TarnBinary, NewNetParamPutsTheNetworkSettingsIntoTheFile) {
+    const auto file = scratch_ / "net.tarn";
+    {
+        auto original = document();
+        ASSERT_TRUE(original->switchToMode(3));
+        original->networkSettings()->setValueByName("Addr", "24", false);
+        original->networkSettings()->setValueByName("PrtY", "Четность", false);
+        ASSERT_TRUE(original->saveFile(file));
+    }
+    const ToolRun run = tarn({"-newnetparam", "-bps:19200", "-sbit:2", file.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    auto edited = document();
+    ASSERT_EQ(edited->loadFile(file), TarnDocument::LoadResult::Loaded);
+    EXPECT_EQ(edited->mode(), 3u);
+    const DescBranch& network = *edited->networkSettings();
+    EXPECT_EQ(network.valueByName("bPS"), "19200");
+    EXPECT_EQ(network.valueByName("Sbit"), "2");
+    EXPECT_EQ(network.valueByName("Addr"), "24") << "settings not given stay";
+    EXPECT_EQ(network.valueByName("PrtY"), "Четность");
+    // The program's own connection is not touched.
+    std::int32_t baud = 9600;
+    settings_.readInt(SettingsStore::Scope::Machine, kProgramKey, "baud_rate", baud);
+    EXPECT_EQ(baud, 9600);
+}
+
 TEST_F(TarnBinary, HelpPrintsTheOptionsAndExitCodes) {
     for (const char* help : {"-help", "-?", "--help"}) {
         const ToolRun run = tarn({help});
