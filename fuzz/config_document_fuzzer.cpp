@@ -1,0 +1,56 @@
+// Whole configuration files through the document: the document record, the
+// tree of the stored mode loaded from the container beside the fuzzer, and
+// the branch records filled into it.
+#include <cstdint>
+#include <memory>
+
+#include "description/tree_container.h"
+#include "document/tarn_document.h"
+#include "fuzz_support.h"
+#include "platform/settings_store.h"
+
+using namespace tarn;
+
+namespace {
+
+std::unique_ptr<SettingsStore> settings;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The program's port settings live in a folder of this run only.
+    settings = std::make_unique<SettingsStore>(fuzz::scratchFolder().string());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::SilentInteraction ui;
+    TarnDocument document(ui, *settings, treeContainerPath());
+    const auto result = document.deserialize(std::span(data, size), size % 2 == 1);
+    if (result != TarnDocument::LoadResult::Loaded) {
+        return 0;
+    }
+    fuzzCheck(document.hasTree());
+    if (DescBranch* root = document.root()) {
+        fuzz::forEachBranch(*root, [](DescBranch& branch) {
+            (void)branch.displayMembers();
+            for (const auto& parameter : branch.parameters()) {
+                (void)parameter->displayRow(true);
+            }
+        });
+    }
+
+    // A loaded configuration saves into a file that loads again. Records
+    // whose keys the fresh tree does not have are dropped on that first
+    // load; from then on saving and loading change nothing.
+    const std::vector<std::uint8_t> saved = document.serialize();
+    fuzz::SilentInteraction otherUi;
+    TarnDocument second(otherUi, *settings, treeContainerPath());
+    fuzzCheck(second.deserialize(saved) == TarnDocument::LoadResult::Loaded);
+    fuzzCheck(second.mode() == document.mode());
+    const std::vector<std::uint8_t> resaved = second.serialize();
+    TarnDocument third(otherUi, *settings, treeContainerPath());
+    fuzzCheck(third.deserialize(resaved) == TarnDocument::LoadResult::Loaded);
+    fuzzCheck(third.serialize() == resaved);
+    return 0;
+}
