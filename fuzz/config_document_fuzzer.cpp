@@ -14,24 +14,36 @@ using namespace tarn;
 namespace {
 
 std::unique_ptr<SettingsStore> settings;
+fuzz::SilentInteraction ui;
+// Documents live across inputs (a document writes its port settings back to
+// the settings store when it goes): loading a configuration replaces the
+// whole tree, and a file that is not loaded leaves nothing to look at.
+std::unique_ptr<TarnDocument> document;
+std::unique_ptr<TarnDocument> second;
+std::unique_ptr<TarnDocument> third;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // The program's port settings live in a folder of this run only.
+    // The program's port settings live in a folder of this run only, and so
+    // does the container: a load locks it, and fuzzers running side by side
+    // must not find it busy.
     settings = std::make_unique<SettingsStore>(fuzz::scratchFolder().string());
+    const std::filesystem::path container = fuzz::scratchFolder() / kTreeContainerFileName;
+    std::filesystem::copy_file(treeContainerPath(), container);
+    document = std::make_unique<TarnDocument>(ui, *settings, container);
+    second = std::make_unique<TarnDocument>(ui, *settings, container);
+    third = std::make_unique<TarnDocument>(ui, *settings, container);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SilentInteraction ui;
-    TarnDocument document(ui, *settings, treeContainerPath());
-    const auto result = document.deserialize(std::span(data, size), size % 2 == 1);
+    const auto result = document->deserialize(std::span(data, size), size % 2 == 1);
     if (result != TarnDocument::LoadResult::Loaded) {
         return 0;
     }
-    fuzzCheck(document.hasTree());
-    if (DescBranch* root = document.root()) {
+    fuzzCheck(document->hasTree());
+    if (DescBranch* root = document->root()) {
         fuzz::forEachBranch(*root, [](DescBranch& branch) {
             (void)branch.displayMembers();
             for (const auto& parameter : branch.parameters()) {
@@ -43,14 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A loaded configuration saves into a file that loads again. Records
     // whose keys the fresh tree does not have are dropped on that first
     // load; from then on saving and loading change nothing.
-    const std::vector<std::uint8_t> saved = document.serialize();
-    fuzz::SilentInteraction otherUi;
-    TarnDocument second(otherUi, *settings, treeContainerPath());
-    fuzzCheck(second.deserialize(saved) == TarnDocument::LoadResult::Loaded);
-    fuzzCheck(second.mode() == document.mode());
-    const std::vector<std::uint8_t> resaved = second.serialize();
-    TarnDocument third(otherUi, *settings, treeContainerPath());
-    fuzzCheck(third.deserialize(resaved) == TarnDocument::LoadResult::Loaded);
-    fuzzCheck(third.serialize() == resaved);
+    const std::vector<std::uint8_t> saved = document->serialize();
+    fuzzCheck(second->deserialize(saved) == TarnDocument::LoadResult::Loaded);
+    fuzzCheck(second->mode() == document->mode());
+    const std::vector<std::uint8_t> resaved = second->serialize();
+    fuzzCheck(third->deserialize(resaved) == TarnDocument::LoadResult::Loaded);
+    fuzzCheck(third->serialize() == resaved);
     return 0;
 }
