@@ -2,7 +2,6 @@
 // tree of the stored mode loaded from the container beside the fuzzer, and
 // the branch records filled into it.
 #include <cstdint>
-#include <memory>
 
 #include "description/tree_container.h"
 #include "document/tarn_document.h"
@@ -13,14 +12,15 @@ using namespace tarn;
 
 namespace {
 
-std::unique_ptr<SettingsStore> settings;
 fuzz::SilentInteraction ui;
-// Documents live across inputs (a document writes its port settings back to
-// the settings store when it goes): loading a configuration replaces the
-// whole tree, and a file that is not loaded leaves nothing to look at.
-std::unique_ptr<TarnDocument> document;
-std::unique_ptr<TarnDocument> second;
-std::unique_ptr<TarnDocument> third;
+// Documents live across inputs: loading a configuration replaces the whole
+// tree, and a file that is not loaded leaves nothing to look at. They are
+// never destroyed: a document writes its port settings back when it goes,
+// and at exit Qt's own statics may already be gone.
+SettingsStore* settings = nullptr;
+TarnDocument* document = nullptr;
+TarnDocument* second = nullptr;
+TarnDocument* third = nullptr;
 
 }  // namespace
 
@@ -28,12 +28,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The program's port settings live in a folder of this run only, and so
     // does the container: a load locks it, and fuzzers running side by side
     // must not find it busy.
-    settings = std::make_unique<SettingsStore>(fuzz::scratchFolder().string());
+    settings = new SettingsStore(fuzz::scratchFolder().string());
     const std::filesystem::path container = fuzz::scratchFolder() / kTreeContainerFileName;
     std::filesystem::copy_file(treeContainerPath(), container);
-    document = std::make_unique<TarnDocument>(ui, *settings, container);
-    second = std::make_unique<TarnDocument>(ui, *settings, container);
-    third = std::make_unique<TarnDocument>(ui, *settings, container);
+    document = new TarnDocument(ui, *settings, container);
+    second = new TarnDocument(ui, *settings, container);
+    third = new TarnDocument(ui, *settings, container);
     return 0;
 }
 
