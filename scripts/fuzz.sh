@@ -31,7 +31,14 @@ for package in $PACKAGES; do
     fi
 done
 if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+    if [ "$(id -u)" -eq 0 ]; then
+        SUDO=""
+    elif command -v sudo >/dev/null 2>&1; then
+        SUDO="sudo"
+    else
+        echo "fuzz: missing packages:$missing; run as root or install sudo" >&2
+        exit 1
+    fi
     echo "fuzz: installing$missing" >&2
     export DEBIAN_FRONTEND=noninteractive
     $SUDO apt-get update -qq >/dev/null
