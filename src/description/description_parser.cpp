@@ -28,6 +28,15 @@ int tableNumber(std::string_view word) {
     return 0;
 }
 
+// Branches and parameter templates of a branch template, all the way down.
+std::size_t nodeCount(const DescBranch& branch) {
+    std::size_t nodes = 1 + branch.parameterTemplates().size();
+    for (const auto& child : branch.children()) {
+        nodes += nodeCount(*child);
+    }
+    return nodes;
+}
+
 std::int32_t truncateToInt(double value) {
     if (!(value > std::numeric_limits<std::int32_t>::min() - 1.0)) {
         return std::numeric_limits<std::int32_t>::min();
@@ -198,6 +207,35 @@ std::int32_t DescriptionParser::branchCount(const std::string& word) const {
     return value ? truncateToInt(*value) : 0;
 }
 
+// What one member word of a branch line names. The words are looked up once
+// per line: the instances of a line differ only in that a word naming the
+// line's own branch also finds the instances of the line made before.
+struct DescriptionParser::MemberLookup {
+    std::string word;
+    std::vector<const ParameterTemplate*> parameters;
+    // Branch templates of earlier lines, with their sizes in nodes.
+    std::vector<std::pair<const DescBranch*, std::size_t>> branches;
+    bool namesOwnBranch = false;
+};
+
+DescriptionParser::MemberLookup DescriptionParser::lookUpMember(const std::string& word,
+                                                                const std::string& ownName) const {
+    MemberLookup lookup;
+    lookup.word = word;
+    for (const auto& parameter : templates_) {
+        if (text::equalsNoCase(parameter.networkName, word)) {
+            lookup.parameters.push_back(&parameter);
+        }
+    }
+    for (const auto& member : branches_) {
+        if (text::equalsNoCase(member->name(), word)) {
+            lookup.branches.emplace_back(member.get(), nodeCount(*member));
+        }
+    }
+    lookup.namesOwnBranch = text::equalsNoCase(ownName, word);
+    return lookup;
+}
+
 // branch|scanners|root name count image selected-image member...
 bool DescriptionParser::branchLine(const std::vector<std::string>& words, BranchKind kind) {
     if (words.size() < 3) {
@@ -212,15 +250,36 @@ bool DescriptionParser::branchLine(const std::vector<std::string>& words, Branch
     }
     const std::int32_t image = numbers::leadingInteger(words[3]);
     const std::int32_t selectedImage = numbers::leadingInteger(words[4]);
+    std::vector<MemberLookup> members;
+    for (std::size_t i = 5; i < words.size(); ++i) {
+        members.push_back(lookUpMember(words[i], words[1]));
+    }
+
+    // A line that fails leaves nothing behind, not even instances made before
+    // the failing one; anchors followed into them go back.
+    const std::size_t firstOfLine = branches_.size();
+    const std::size_t nodesBefore = templateNodes_;
+    DescBranch* const rootBefore = root_;
+    DescBranch* const scannersBefore = scanners_;
+    DescBranch* const settingsBefore = networkSettings_;
+    auto failLine = [&] {
+        branches_.resize(firstOfLine);
+        templateNodes_ = nodesBefore;
+        root_ = rootBefore;
+        scanners_ = scannersBefore;
+        networkSettings_ = settingsBefore;
+        return false;
+    };
+
     for (std::int32_t number = 1; number <= count; ++number) {
         auto branch = std::make_unique<DescBranch>(words[1], count, number, image, selectedImage);
-        DescBranch* const anchorBefore = networkSettings_;
-        for (std::size_t i = 5; i < words.size(); ++i) {
-            if (!addMember(*branch, words[i])) {
-                // The failed branch goes; an anchor followed into it goes back.
-                networkSettings_ = anchorBefore;
-                return false;
-            }
+        MemberResult result =
+            ++templateNodes_ <= kMaxTemplateNodes ? MemberResult::Added : beyondBound();
+        for (std::size_t i = 0; i < members.size() && result == MemberResult::Added; ++i) {
+            result = addMember(*branch, members[i], firstOfLine);
+        }
+        if (result != MemberResult::Added) {
+            return failLine();
         }
         DescBranch* created = branch.get();
         branches_.push_back(std::move(branch));
@@ -244,32 +303,47 @@ bool DescriptionParser::branchLine(const std::vector<std::string>& words, Branch
 // Every parameter template of that name, then every branch template of that
 // name. When the network-settings branch is copied (by itself or inside the
 // copied branch), it is followed into the copy: the copy is the one that can
-// become part of the tree.
-bool DescriptionParser::addMember(DescBranch& branch, const std::string& word) {
-    bool found = false;
-    for (const auto& parameter : templates_) {
-        if (text::equalsNoCase(parameter.networkName, word)) {
-            branch.addParameterTemplate(parameter);
-            found = true;
+// become part of the tree. Every copy counts towards the bound, and the copy
+// that would go beyond it is not made.
+DescriptionParser::MemberResult DescriptionParser::addMember(DescBranch& branch,
+                                                             const MemberLookup& member,
+                                                             std::size_t firstOfLine) {
+    std::vector<std::pair<const DescBranch*, std::size_t>> found = member.branches;
+    if (member.namesOwnBranch) {
+        for (std::size_t i = firstOfLine; i < branches_.size(); ++i) {
+            found.emplace_back(branches_[i].get(), nodeCount(*branches_[i]));
         }
     }
-    for (const auto& member : branches_) {
-        if (!text::equalsNoCase(member->name(), word)) {
-            continue;
+    if (member.parameters.empty() && found.empty()) {
+        ui_.showMessage("Что такое '" + member.word + "', не ясно!", kErrorCaption,
+                        MessageIcon::Error);
+        return MemberResult::Unknown;
+    }
+    for (const ParameterTemplate* parameter : member.parameters) {
+        if (++templateNodes_ > kMaxTemplateNodes) {
+            return beyondBound();
         }
-        if (networkSettings_ != nullptr && member->contains(networkSettings_)) {
+        branch.addParameterTemplate(*parameter);
+    }
+    for (const auto& [template_, nodes] : found) {
+        templateNodes_ += nodes;
+        if (templateNodes_ > kMaxTemplateNodes) {
+            return beyondBound();
+        }
+        if (networkSettings_ != nullptr && template_->contains(networkSettings_)) {
             DescBranch* followed = nullptr;
-            branch.addChild(member->clone(networkSettings_, &followed));
+            branch.addChild(template_->clone(networkSettings_, &followed));
             networkSettings_ = followed;
         } else {
-            branch.addChild(member->clone());
+            branch.addChild(template_->clone());
         }
-        found = true;
     }
-    if (!found) {
-        ui_.showMessage("Что такое '" + word + "', не ясно!", kErrorCaption, MessageIcon::Error);
-    }
-    return found;
+    return MemberResult::Added;
+}
+
+DescriptionParser::MemberResult DescriptionParser::beyondBound() {
+    ui_.showMessage("Серьезная нехватка памяти", kErrorCaption, MessageIcon::Error);
+    return MemberResult::BeyondBound;
 }
 
 // const name value
@@ -332,6 +406,7 @@ ParameterTree DescriptionParser::finish(InstantiationContext& context) {
     types_.clear();
     constants_.clear();
     branches_.clear();
+    templateNodes_ = 0;
     root_ = nullptr;
     scanners_ = nullptr;
     networkSettings_ = nullptr;

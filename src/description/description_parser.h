@@ -9,6 +9,7 @@
 // copies).
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,15 @@ class UserInteraction;
 
 // The branch the module's network settings are kept in.
 inline constexpr std::string_view kNetworkSettingsBranch = "Сетевые_параметры_прибора";
+
+// A description of the module declares a few thousand branches and
+// parameters; a damaged or hostile one can declare billions (a count of
+// 2147483647, or branches that each list the one before twice). All branch
+// templates together hold at most this many branches and parameter
+// templates: the line that would go beyond fails with "Серьезная нехватка
+// памяти", long before memory runs out. This also bounds how deep branches
+// nest, and so the recursion over a tree.
+inline constexpr std::size_t kMaxTemplateNodes = 200000;
 
 // What a loaded description leaves for the document.
 struct ParameterTree {
@@ -82,7 +92,11 @@ private:
     bool constLine(const std::vector<std::string>& words);
     bool typeLine(const std::vector<std::string>& words);
 
-    bool addMember(DescBranch& branch, const std::string& word);
+    struct MemberLookup;
+    enum class MemberResult { Added, Unknown, BeyondBound };
+    MemberLookup lookUpMember(const std::string& word, const std::string& ownName) const;
+    MemberResult addMember(DescBranch& branch, const MemberLookup& member, std::size_t firstOfLine);
+    MemberResult beyondBound();
     ParameterTemplate* findTemplate(std::string_view name);
     std::int32_t branchCount(const std::string& word) const;
     bool tooFewWords(const std::vector<std::string>& words);
@@ -96,6 +110,8 @@ private:
     DescBranch* root_ = nullptr;
     DescBranch* scanners_ = nullptr;
     DescBranch* networkSettings_ = nullptr;
+    // Branches and parameter templates held by all branch templates.
+    std::size_t templateNodes_ = 0;
 };
 
 // Parses a whole description and builds its tree. A failing line ends the

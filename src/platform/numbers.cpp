@@ -143,6 +143,9 @@ std::optional<std::int64_t> scanInteger(std::string_view text) {
     } else if (pos < text.size() && text[pos] == '0') {
         base = 8;
     }
+    // The magnitude saturates at 2^63, the largest a signed 64-bit value of
+    // either sign can take (strtoll saturates alike).
+    constexpr std::uint64_t kMaxMagnitude = std::uint64_t{1} << 63;
     std::uint64_t value = 0;
     std::size_t digits = 0;
     while (pos < text.size()) {
@@ -158,17 +161,21 @@ std::optional<std::int64_t> scanInteger(std::string_view text) {
         if (d < 0 || d >= base) {
             break;
         }
-        if (value < (std::uint64_t{1} << 60)) {
-            value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-        }
+        const auto digit = static_cast<std::uint64_t>(d);
+        const auto radix = static_cast<std::uint64_t>(base);
+        value = value <= (kMaxMagnitude - digit) / radix ? value * radix + digit : kMaxMagnitude;
         ++digits;
         ++pos;
     }
     if (digits == 0) {
         return std::nullopt;
     }
-    const auto signedValue = static_cast<std::int64_t>(value);
-    return negative ? -signedValue : signedValue;
+    if (negative) {
+        return value == kMaxMagnitude ? std::numeric_limits<std::int64_t>::min()
+                                      : -static_cast<std::int64_t>(value);
+    }
+    return value == kMaxMagnitude ? std::numeric_limits<std::int64_t>::max()
+                                  : static_cast<std::int64_t>(value);
 }
 
 std::string fixed(double value, int decimals) {

@@ -28,6 +28,7 @@ std::optional<double> wholeReal(std::string_view text);
 // An integer in the forms printf's "%i" accepts on input: decimal, 0x
 // hexadecimal, or octal after a leading 0, with an optional sign. Trailing
 // characters are ignored as scanf ignores them; no leading number → empty.
+// Values beyond the 64-bit range saturate, as strtoll reads them.
 std::optional<std::int64_t> scanInteger(std::string_view text);
 
 // "%.<decimals>f" with a decimal point.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
 
 namespace tarn::numbers {
 namespace {
@@ -50,6 +51,19 @@ TEST(Numbers, ScanIntegerAcceptsTheFormsOfPercentI) {
     EXPECT_EQ(scanInteger("12abc"), 12);
     EXPECT_FALSE(scanInteger("abc"));
     EXPECT_FALSE(scanInteger(""));
+}
+
+TEST(Numbers, ScanIntegerSaturatesBeyondSixtyFourBits) {
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+    EXPECT_EQ(scanInteger("0x7FFFFFFFFFFFFFFF"), kMax);
+    EXPECT_EQ(scanInteger("-0x8000000000000000"), kMin);
+    EXPECT_EQ(scanInteger("0x8000000000000000"), kMax);
+    EXPECT_EQ(scanInteger("0xFFFFFFFFFFFFFFFF"), kMax);
+    EXPECT_EQ(scanInteger("-0xFFFFFFFFFFFFFFFFFF"), kMin);
+    EXPECT_EQ(scanInteger("99999999999999999999"), kMax);
+    EXPECT_EQ(scanInteger("-9223372036854775807"), kMin + 1);
+    EXPECT_EQ(scanInteger("01777777777777777777777"), kMax);
 }
 
 }  // namespace

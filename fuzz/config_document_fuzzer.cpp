@@ -1,0 +1,65 @@
+// Whole configuration files through the document: the document record, the
+// tree of the stored mode loaded from the container beside the fuzzer, and
+// the branch records filled into it.
+#include <cstdint>
+
+#include "description/tree_container.h"
+#include "document/tarn_document.h"
+#include "fuzz_support.h"
+#include "platform/settings_store.h"
+
+using namespace tarn;
+
+namespace {
+
+fuzz::SilentInteraction ui;
+// Documents live across inputs: loading a configuration replaces the whole
+// tree, and a file that is not loaded leaves nothing to look at. They are
+// never destroyed: a document writes its port settings back when it goes,
+// and at exit Qt's own statics may already be gone.
+SettingsStore* settings = nullptr;
+TarnDocument* document = nullptr;
+TarnDocument* second = nullptr;
+TarnDocument* third = nullptr;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The program's port settings live in a folder of this run only, and so
+    // does the container: a load locks it, and fuzzers running side by side
+    // must not find it busy.
+    settings = new SettingsStore(fuzz::scratchFolder().string());
+    const std::filesystem::path container = fuzz::scratchFolder() / kTreeContainerFileName;
+    std::filesystem::copy_file(treeContainerPath(), container);
+    document = new TarnDocument(ui, *settings, container);
+    second = new TarnDocument(ui, *settings, container);
+    third = new TarnDocument(ui, *settings, container);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto result = document->deserialize(std::span(data, size), size % 2 == 1);
+    if (result != TarnDocument::LoadResult::Loaded) {
+        return 0;
+    }
+    fuzzCheck(document->hasTree());
+    if (DescBranch* root = document->root()) {
+        fuzz::forEachBranch(*root, [](DescBranch& branch) {
+            (void)branch.displayMembers();
+            for (const auto& parameter : branch.parameters()) {
+                (void)parameter->displayRow(true);
+            }
+        });
+    }
+
+    // A loaded configuration saves into a file that loads again. Records
+    // whose keys the fresh tree does not have are dropped on that first
+    // load; from then on saving and loading change nothing.
+    const std::vector<std::uint8_t> saved = document->serialize();
+    fuzzCheck(second->deserialize(saved) == TarnDocument::LoadResult::Loaded);
+    fuzzCheck(second->mode() == document->mode());
+    const std::vector<std::uint8_t> resaved = second->serialize();
+    fuzzCheck(third->deserialize(resaved) == TarnDocument::LoadResult::Loaded);
+    fuzzCheck(third->serialize() == resaved);
+    return 0;
+}

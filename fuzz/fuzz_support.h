@@ -1,0 +1,80 @@
+// Helpers shared by the fuzz targets.
+//
+// A target that finds one of its own consistency checks broken calls
+// fuzzCheck, which aborts: libFuzzer then keeps the input like a crash.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/desc_branch.h"
+#include "platform/user_interaction.h"
+
+namespace tarn::fuzz {
+
+// Counts the boxes instead of showing them; questions take their default.
+class SilentInteraction : public UserInteraction {
+public:
+    void showMessage(std::string_view, std::string_view, MessageIcon, unsigned) override {
+        ++messages;
+    }
+    bool askYesNo(std::string_view, std::string_view, MessageIcon, bool defaultYes) override {
+        ++questions;
+        return defaultYes;
+    }
+
+    int messages = 0;
+    int questions = 0;
+};
+
+[[noreturn]] inline void fail(const char* what, const char* file, int line) {
+    std::fprintf(stderr, "%s:%d: consistency check failed: %s\n", file, line, what);
+    std::abort();
+}
+
+#define fuzzCheck(condition)                                    \
+    do {                                                        \
+        if (!(condition)) {                                     \
+            ::tarn::fuzz::fail(#condition, __FILE__, __LINE__); \
+        }                                                       \
+    } while (false)
+
+inline std::string_view asText(const std::uint8_t* data, std::size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+// Calls `visit` for every branch of the tree below `branch`, depth first.
+inline void forEachBranch(DescBranch& branch, const std::function<void(DescBranch&)>& visit) {
+    visit(branch);
+    for (const auto& child : branch.children()) {
+        forEachBranch(*child, visit);
+    }
+}
+
+// A private scratch folder of this process, created on first use.
+inline const std::filesystem::path& scratchFolder() {
+    static const std::filesystem::path folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tarn-fuzz-XXXXXX").string();
+        std::vector<char> buffer(pattern.begin(), pattern.end());
+        buffer.push_back('\0');
+        if (::mkdtemp(buffer.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratchFolder(), ignored);
+        });
+        return std::filesystem::path(buffer.data());
+    }();
+    return folder;
+}
+
+}  // namespace tarn::fuzz
