@@ -17,6 +17,8 @@ namespace {
 constexpr int kTimeoutResends = 3;
 constexpr int kLineErrorResends = 16;
 constexpr int kLostStartResends = 15;
+// Late answers for other commands set aside in one exchange, at most.
+constexpr int kLateAnswersSetAside = 4;
 constexpr int kProbeTimeoutResends = 3;
 
 int parityCode(const std::string& text, int current) {
@@ -112,9 +114,13 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
     int timeouts = 0;
     int lineErrors = 0;
     int lostStarts = 0;
+    int setAside = 0;
+    bool listen = false;  // collect another answer instead of sending again
     std::string received;
+    AnswerCheck check;
     while (true) {
-        const int result = port_.Transceive(wire, received);
+        const int result = listen ? port_.Listen(received) : port_.Transceive(wire, received);
+        listen = false;
         if (command == kHashAply) {
             // The module switches its line at once; nobody answers.
             return true;
@@ -128,6 +134,7 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             return false;
         }
         if (result == SerialPort::kNoAnswer) {
+            answerMayBeLate_ = true;
             if (timeouts == kTimeoutResends) {
                 status = kTextTimeout;
                 context_.noteTimeout();
@@ -146,6 +153,18 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             continue;
         }
         if (received.size() >= 2 && received.front() == kFrameStart) {
+            check = checkAnswer(received, command);
+            // After a time-out the module may still answer the frame sent
+            // before: that answer, for another command, comes in the middle
+            // of this exchange. It is set aside and the right answer is
+            // awaited, instead of failing this exchange and every one after
+            // it by one answer's lag.
+            if (answerMayBeLate_ && check.verdict == AnswerVerdict::OtherCommand &&
+                setAside < kLateAnswersSetAside) {
+                ++setAside;
+                listen = true;
+                continue;
+            }
             break;
         }
         if (lostStarts == kLostStartResends) {
@@ -156,8 +175,8 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
         ++lostStarts;
     }
     context_.noteAnswerTaken();
+    answerMayBeLate_ = timeouts > 0 || setAside > 0;
 
-    AnswerCheck check = checkAnswer(received, command);
     switch (check.verdict) {
         case AnswerVerdict::BadChecksum:
             status = kTextBadAnswerChecksum;

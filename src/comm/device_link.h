@@ -97,6 +97,9 @@ private:
     UserInteraction* ui_;
     SerialPort port_;
     std::recursive_mutex lock_;
+    // An earlier request went unanswered in time, so its answer may still
+    // arrive during the next exchange (guarded by lock_).
+    bool answerMayBeLate_ = false;
 };
 
 }  // namespace tarn

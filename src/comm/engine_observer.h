@@ -49,7 +49,8 @@ public:
     // ended by a shutdown: run the document's apply command (APLY).
     virtual void applyNetworkSettingsRequested() {}
     // Unattended operation with "read": store the document to the file named
-    // on the command line. Comes before taskDone().
+    // on the command line. Comes before taskDone(); not after a task that
+    // was stopped before its end.
     virtual void storeDocumentRequested() {}
     // Unattended operation: a device task has ended (the task-done event).
     virtual void taskDone() {}

@@ -233,6 +233,7 @@ bool ExchangeEngine::runTask(const Task& task, int total) {
         std::lock_guard lock(taskMutex_);
         callerActions_.clear();
         applyRequested_ = false;
+        taskStopped_ = false;
     }
     total_.store(total);
     processed_.store(0);
@@ -329,9 +330,11 @@ void ExchangeEngine::endOfTask(bool portOpenedHere) {
     }
     const bool settingsWritten = deviceSettingsWritten_.exchange(false);
     const bool apply = settingsWritten && !link_.port().stopEvent().isSignalled();
+    const bool stopped = interrupt_.load() || shutdown_.load();
     {
         std::lock_guard lock(taskMutex_);
         applyRequested_ = apply;
+        taskStopped_ = stopped;
         windowOpen_ = false;
     }
     clearInterrupt();
@@ -341,11 +344,13 @@ void ExchangeEngine::endOfTask(bool portOpenedHere) {
 void ExchangeEngine::finishOnCaller() {
     std::vector<std::function<void()>> actions;
     bool apply = false;
+    bool stopped = false;
     {
         std::lock_guard lock(taskMutex_);
         actions.swap(callerActions_);
         apply = applyRequested_;
         applyRequested_ = false;
+        stopped = taskStopped_;
     }
     for (const auto& action : actions) {
         action();
@@ -359,7 +364,9 @@ void ExchangeEngine::finishOnCaller() {
     }
     const EngineSettings current = settings();
     if (current.unattended) {
-        if (current.storeAfterTask) {
+        // A read stopped before its end holds only part of the module: the
+        // file named for it keeps what it held.
+        if (current.storeAfterTask && !stopped) {
             observer->storeDocumentRequested();
         }
         observer->taskDone();

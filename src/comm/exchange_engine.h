@@ -203,6 +203,8 @@ private:
     std::chrono::steady_clock::time_point windowOpenedAt_;
     int linesShown_ = 0;
     bool applyRequested_ = false;
+    // The last task was stopped before its end (interrupt or shutdown).
+    bool taskStopped_ = false;
     std::vector<std::function<void()>> callerActions_;
     int compareDifferences_ = 0;
     std::string compareReport_;

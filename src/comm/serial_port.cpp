@@ -18,6 +18,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// What writeAll and sendByRts return when the device has vanished (an
+// adapter pulled out, the other side of a pseudo-terminal closed).
+constexpr int kDeviceGone = -2;
+
 int millisecondsUntil(Clock::time_point deadline) {
     const auto left = deadline - Clock::now();
     if (left <= Clock::duration::zero()) {
@@ -172,7 +176,7 @@ int SerialPort::writeAll(std::string_view bytes) {
             continue;
         }
         if (written < 0 && errno != EAGAIN) {
-            return kAborted;
+            return deviceGone(errno) ? kDeviceGone : kAborted;
         }
         // The output queue is full: wait until it takes more, or the stop.
         if (waitFor(POLLOUT, -1) != WaitResult::Ready) {
@@ -192,8 +196,8 @@ int SerialPort::sendByRts(std::string_view frame) {
             break;
         }
         const auto started = Clock::now();
-        if (writeAll(std::string_view(&c, 1)) != 0) {
-            result = kAborted;
+        result = writeAll(std::string_view(&c, 1));
+        if (result != 0) {
             break;
         }
         // Until the character has left the shift register: the driver's
@@ -235,18 +239,40 @@ int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCo
         useKernelDirection(true);
         wholeFrameAtOnce = kernelDirectionOn_;
     }
-    if ((wholeFrameAtOnce ? writeAll(frame) : sendByRts(frame)) != 0) {
-        return kAborted;
-    }
+    const int sent = wholeFrameAtOnce ? writeAll(frame) : sendByRts(frame);
     // A frame handed over in one write is still on its way: the answer
     // time-out starts when its last character has left.
     double sending = 0;
     if (wholeFrameAtOnce) {
         sending = std::ceil(static_cast<double>(frame.size()) * timeouts_.characterTime);
     }
-    auto deadline = Clock::now() + fromMilliseconds(timeouts_.answerTimeout + sending);
-    const auto silence = fromMilliseconds(std::max(1.0, std::ceil(3.5 * timeouts_.characterTime)));
+    const auto deadline = Clock::now() + fromMilliseconds(timeouts_.answerTimeout + sending);
+    if (sent == kDeviceGone) {
+        // The adapter was pulled out: the line is as silent as one without
+        // a module, and the exchange times out as it would there.
+        return waitOutSilence(deadline);
+    }
+    if (sent != 0) {
+        return kAborted;
+    }
+    return receive(answer, end, deadline);
+}
 
+int SerialPort::Listen(std::string& answer) {
+    answer.clear();
+    if (!isOpen() || stopEvent_.isSignalled()) {
+        return kAborted;
+    }
+    return receive(answer, AnswerCollector::End::CarriageReturn,
+                   Clock::now() + fromMilliseconds(timeouts_.answerTimeout));
+}
+
+int SerialPort::waitOutSilence(Clock::time_point deadline) {
+    return stopEvent_.wait(millisecondsUntil(deadline)) ? kAborted : kNoAnswer;
+}
+
+int SerialPort::receive(std::string& answer, AnswerCollector::End end, Clock::time_point deadline) {
+    const auto silence = fromMilliseconds(std::max(1.0, std::ceil(3.5 * timeouts_.characterTime)));
     AnswerCollector collector(end);
     std::array<char, 256> chunk{};
     while (true) {
@@ -257,7 +283,7 @@ int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCo
             case WaitResult::Hangup:
                 // Nobody at the other end (a pseudo-terminal without its
                 // master side): as silent as a line without a module.
-                return stopEvent_.wait(millisecondsUntil(deadline)) ? kAborted : kNoAnswer;
+                return waitOutSilence(deadline);
             case WaitResult::TimedOut:
                 if (end == AnswerCollector::End::Silence && collector.anyCharacter()) {
                     answer = collector.answer();
@@ -272,11 +298,11 @@ int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCo
             if (errno == EAGAIN || errno == EINTR) {
                 continue;
             }
-            return kAborted;
+            return deviceGone(errno) ? waitOutSilence(deadline) : kAborted;
         }
         if (got == 0) {
             // End of input: the other side has gone.
-            return stopEvent_.wait(millisecondsUntil(deadline)) ? kAborted : kNoAnswer;
+            return waitOutSilence(deadline);
         }
         collector.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
         if (collector.lineError()) {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,10 @@ public:
     // characters) into `answer`.
     int Transceive(std::string_view frame, std::string& answer,
                    AnswerCollector::End end = AnswerCollector::End::CarriageReturn);
+    // Collects one more answer for the answer time-out without sending or
+    // purging anything: the answer to a request may come after another,
+    // late one. Results as Transceive.
+    int Listen(std::string& answer);
     // The names of all serial ports, each followed by ":", and one more ":"
     // at the end; empty when there is none.
     static void ListPorts(std::string& text);
@@ -104,6 +109,9 @@ private:
     enum class WaitResult { Ready, Stopped, TimedOut, Hangup, Failed };
     WaitResult waitFor(short events, int milliseconds);
     int writeAll(std::string_view bytes);
+    int receive(std::string& answer, AnswerCollector::End end,
+                std::chrono::steady_clock::time_point deadline);
+    int waitOutSilence(std::chrono::steady_clock::time_point deadline);
     int sendByRts(std::string_view frame);
     void useKernelDirection(bool on);
 

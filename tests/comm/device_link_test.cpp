@@ -124,6 +124,27 @@ TEST_F(DeviceLinkTest, DamagedAnswersAreNotSentAgain) {
     EXPECT_EQ(context.runResultCode(), 0u);
 }
 
+TEST_F(DeviceLinkTest, AnswersLaterThanTheTimeOutDoNotShiftTheExchangesAfter) {
+    // Every answer comes 30 ms after the 170 ms time-out: each request is
+    // sent again, and the answer to the repeated frame arrives during the
+    // next exchange.
+    sim::ServerOptions late;
+    late.delayMs = 200;
+    startServer(late);
+    openLink();
+    module.setValue("Addr", 0, "16");
+    auto aLen = makeParameter("A.Len", "8:11");
+    auto address = makeParameter("Addr", "int");
+    auto bps = makeParameter("bPS", "int");
+    EXPECT_EQ(link.ExchangeParameter(*aLen, true), kExchangeOk);
+    EXPECT_EQ(aLen->valueText(), "8");
+    // The late answer for "A.Len" is set aside; "Addr" gets its own.
+    EXPECT_EQ(link.ExchangeParameter(*address, true), kExchangeOk) << address->statusText();
+    EXPECT_EQ(address->valueText(), "16");
+    EXPECT_EQ(link.ExchangeParameter(*bps, true), kExchangeOk) << bps->statusText();
+    EXPECT_EQ(bps->valueText(), "9600");
+}
+
 TEST_F(DeviceLinkTest, AnswersWithoutStartAreLostStarts) {
     openLink();
     auto aLen = makeParameter("A.Len", "8:11");

@@ -457,6 +457,17 @@ TEST_F(EngineTasks, UnattendedTasksStoreAndReportTheirEnd) {
     ASSERT_TRUE(engine.RunReadBranch(tree.root.get()));
     EXPECT_EQ(observer.events(), (std::vector<std::string>{"store", "task done"}));
 
+    // A read stopped by the fifth time-out holds only part of the module:
+    // its file is not replaced.
+    observer.clear();
+    module.setFaults({.silent = true});
+    ASSERT_TRUE(engine.RunReadBranch(tree.root.get()));
+    EXPECT_EQ(observer.events(), (std::vector<std::string>{"task done"}));
+    module.setFaults({});
+    observer.clear();
+    ASSERT_TRUE(engine.RunReadBranch(tree.root.get()));
+    EXPECT_EQ(observer.events(), (std::vector<std::string>{"store", "task done"}));
+
     // A task that wrote the module's address asks for the apply first.
     observer.clear();
     changeSettings([](EngineSettings& s) { s.storeAfterTask = false; });
