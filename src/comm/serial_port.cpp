@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -32,14 +33,18 @@ Clock::duration fromMilliseconds(double milliseconds) {
         std::chrono::duration<double, std::milli>(milliseconds));
 }
 
-// Waits until `until` with the steady clock: sleeps while far off (sleeps are
-// coarse), spins for the last stretch.
-void waitUntil(Clock::time_point until) {
-    constexpr auto kSpin = std::chrono::microseconds(1500);
-    const auto now = Clock::now();
-    if (until - now > kSpin) {
-        std::this_thread::sleep_for(until - now - kSpin);
+// Sleeps until `until` (the steady clock); a sleep may end a little late.
+void sleepUntil(Clock::time_point until) {
+    if (until > Clock::now()) {
+        std::this_thread::sleep_until(until);
     }
+}
+
+// Waits until `until` precisely: sleeps while far off (sleeps end late by
+// up to some tens of microseconds), spins for the last stretch.
+void waitUntil(Clock::time_point until) {
+    constexpr auto kSpin = std::chrono::microseconds(200);
+    sleepUntil(until - kSpin);
     while (Clock::now() < until) {
     }
 }
@@ -185,21 +190,34 @@ int SerialPort::writeAll(std::string_view bytes) {
 int SerialPort::sendByRts(std::string_view frame) {
     line::setRts(fd_, true);
     const auto characterTime = fromMilliseconds(timeouts_.characterTime);
+    // Character i has the slot start + i character times: it is written at
+    // the start of its slot or, when the sleep before it ended late, at once.
+    // A late character does not shift the slots after it.
+    const auto start = Clock::now();
+    auto lastLeaves = start;
     int result = 0;
+    Clock::duration slot{};
     for (const char c : frame) {
         if (stopEvent_.isSignalled()) {
             result = kAborted;
             break;
         }
-        const auto started = Clock::now();
+        sleepUntil(start + slot);
+        const auto written = Clock::now();
         if (writeAll(std::string_view(&c, 1)) != 0) {
             result = kAborted;
             break;
         }
-        // Until the character has left the shift register: the driver's
-        // drain, then the rest of one character time.
         tcdrain(fd_);
-        waitUntil(started + characterTime);
+        slot += characterTime;
+        // It leaves one character time after its writing, or after the
+        // character before it when that was still on its way.
+        lastLeaves = std::max(written, lastLeaves) + characterTime;
+    }
+    // The direction goes back once the last character has left the shift
+    // register, not before.
+    if (result == 0) {
+        waitUntil(lastLeaves);
     }
     line::setRts(fd_, false);
     return result;

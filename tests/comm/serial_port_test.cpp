@@ -1,11 +1,18 @@
 // The serial port against the simulated module on a pseudo-terminal.
 #include "comm/serial_port.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "comm/frame_codec.h"
 #include "model/network_name.h"
@@ -186,6 +193,76 @@ TEST_F(SerialPortTest, ListsThePortsFolder) {
     EXPECT_NE(text.find("COM9:"), std::string::npos) << text;
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "::");
+}
+
+double threadCpuSeconds() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// Direction by RTS on a bare pseudo-terminal: every character is written in
+// its own slot of one character time, and the waits between the slots
+// sleep: the sending thread does not spin through the frame.
+TEST(SerialPortPacing, RtsSlotsAreKeptWithoutSpinning) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::array<char, 128> name{};
+    ASSERT_EQ(ptsname_r(master, name.data(), name.size()), 0);
+    line::configure(master, {9600, 8, kParityNone, 1});
+
+    SerialPort port;
+    port.setPortName(name.data());
+    port.setDirectionMode(SerialPort::kDirectionByRts);
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    const auto characterTime = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(port.characterTime()));
+
+    // The far end notes when each character arrives and answers the frame.
+    std::vector<Clock::time_point> arrivals;
+    std::thread module([&] {
+        std::array<char, 64> chunk{};
+        bool complete = false;
+        while (!complete) {
+            pollfd entry{master, POLLIN, 0};
+            if (poll(&entry, 1, 2000) <= 0) {
+                return;
+            }
+            const ssize_t got = ::read(master, chunk.data(), chunk.size());
+            const auto now = Clock::now();
+            for (ssize_t i = 0; i < got; ++i) {
+                arrivals.push_back(now);
+                complete = chunk[static_cast<std::size_t>(i)] == '\r';
+            }
+        }
+        const std::string answer = "#GHGHGIGK\r";
+        EXPECT_EQ(::write(master, answer.data(), answer.size()),
+                  static_cast<ssize_t>(answer.size()));
+    });
+    std::string answer;
+    const double cpuBefore = threadCpuSeconds();
+    const auto start = Clock::now();
+    const int result = port.Transceive(kReadALen, answer);
+    const auto wall = Clock::now() - start;
+    const double cpu = threadCpuSeconds() - cpuBefore;
+    module.join();
+    port.Close();
+    ::close(master);
+
+    EXPECT_EQ(result, SerialPort::kAnswered);
+    ASSERT_EQ(arrivals.size(), kReadALen.size());
+    // No character before its slot; the first one may have been delivered a
+    // little late.
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        EXPECT_GE(arrivals[i] - arrivals.front(),
+                  static_cast<Clock::rep>(i) * characterTime - std::chrono::milliseconds(1))
+            << "character " << i;
+    }
+    EXPECT_GE(wall, static_cast<Clock::rep>(kReadALen.size()) * characterTime);
+    // 14.6 ms of line time: spinning would use all of it.
+    EXPECT_LT(cpu, 0.5 * std::chrono::duration<double>(wall).count());
 }
 
 }  // namespace

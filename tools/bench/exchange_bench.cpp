@@ -242,12 +242,15 @@ void exchangeCase(Bench& bench, DescBranch& root, int direction, bool write, int
     const double ideal =
         static_cast<double>(line.charactersIn + line.charactersOut) * character +
         static_cast<double>(line.answers) * turnaroundUs / 1e6;
+    const double lateMean =
+        line.answers > 0 ? static_cast<double>(line.answersLateUs) / line.answers : 0.0;
     std::printf(
-        "%-6s %6d   %d %7ld %7ld %8ld %8ld %9.3f %9.3f %6.3f %6ld %6ld %6ld %5d %5d\n",
+        "%-6s %6d   %d %7ld %7ld %8ld %8ld %9.3f %9.3f %6.3f %6ld %6ld %6ld %5.0f %5ld %5d %5d\n",
         write ? "write" : "read", bench.baud(), direction, line.requests, line.answers,
         line.charactersIn, line.charactersOut, ideal, measured, ideal / measured,
         percentile(line.programTurnaroundsUs, 0.5), percentile(line.programTurnaroundsUs, 0.99),
-        percentile(line.programTurnaroundsUs, 1.0), timeouts, refused);
+        percentile(line.programTurnaroundsUs, 1.0), lateMean, line.answerLateMaxUs, timeouts,
+        refused);
     std::fflush(stdout);
 }
 
@@ -258,7 +261,7 @@ void runExchange(const Options& options, TarnDocument& document, UserInteraction
         kBenchMode, countParameters(document.root()), options.turnaroundUs);
     std::printf(
         "task     baud dir  frames answers chars-in chars-out  ideal-s measured-s  ratio "
-        "turn-us p99-us max-us tmout other\n");
+        "turn-us p99-us max-us late-us max-us tmout other\n");
     for (const int baud : options.speeds) {
         auto module = makeModule(options.container, baud);
         Bench bench(*module, baud, options.turnaroundUs, ui);

@@ -245,7 +245,12 @@ void PtyServer::send(const std::string& answer, Clock::time_point requestArrived
     const auto now = Clock::now();
     lineBusyUntil_ = std::max(lineBusyUntil_, deliver);
     answerWrittenAt_ = now;
+    const long late = std::max<long>(
+        0, static_cast<long>(
+               std::chrono::duration_cast<std::chrono::microseconds>(now - deliver).count()));
     std::lock_guard lock(statisticsMutex_);
+    statistics_.answersLateUs += late;
+    statistics_.answerLateMaxUs = std::max(statistics_.answerLateMaxUs, late);
     ++statistics_.answers;
     statistics_.charactersOut += static_cast<long>(answer.size() - rest.size());
 }

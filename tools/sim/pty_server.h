@@ -58,6 +58,10 @@ struct LineStatistics {
     // character after it was read, in microseconds: the program's
     // turnaround, the terminal's delivery both ways included.
     std::vector<long> programTurnaroundsUs;
+    // How much later than due the answers were written (the simulator's own
+    // precision), in microseconds: the sum and the largest.
+    long answersLateUs = 0;
+    long answerLateMaxUs = 0;
 };
 
 class PtyServer {
