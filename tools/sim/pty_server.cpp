@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -197,8 +198,9 @@ PtyServer::Clock::duration PtyServer::characterTime() const {
 }
 
 bool PtyServer::waitUntil(Clock::time_point until) {
-    // The bulk on the stop event (whole milliseconds), the rest with an
-    // absolute sleep of the steady clock.
+    // The bulk on the stop event (whole milliseconds), then an absolute
+    // sleep that ends a margin early, then a spin: a sleep ends late by the
+    // system's wake-up latency, which the margin follows.
     const auto left = until - Clock::now();
     if (left > std::chrono::milliseconds(2)) {
         const auto bulk = std::chrono::duration_cast<std::chrono::milliseconds>(left) -
@@ -207,13 +209,23 @@ bool PtyServer::waitUntil(Clock::time_point until) {
             return false;
         }
     }
-    const auto since = until.time_since_epoch();
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
-    timespec at{};
-    at.tv_sec = static_cast<time_t>(seconds.count());
-    at.tv_nsec = static_cast<long>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    const auto wakeAt = until - wakeMargin_;
+    if (wakeAt > Clock::now()) {
+        const auto since = wakeAt.time_since_epoch();
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+        timespec at{};
+        at.tv_sec = static_cast<time_t>(seconds.count());
+        at.tv_nsec = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+        // Twice the recent lateness of a wake-up, within 20 ... 300 us.
+        const auto late = Clock::now() - wakeAt;
+        wakeLatency_ = (wakeLatency_ * 7 + late) / 8;
+        wakeMargin_ = std::clamp<Clock::duration>(2 * wakeLatency_, std::chrono::microseconds(20),
+                                                  std::chrono::microseconds(300));
+    }
+    while (Clock::now() < until) {
     }
     return !stop_.isSignalled();
 }

@@ -17,7 +17,9 @@
 // paced). When the request's carriage return has arrived the module waits
 // its turnaround, then its answer occupies the line for its characters; the
 // whole answer is written at the moment its last character would have
-// arrived. Times are kept with the steady clock in microseconds.
+// arrived. Times are kept with the steady clock in microseconds; the wait
+// for an answer's moment ends in a short spin, so that it is met to some
+// microseconds rather than to the system's wake-up latency.
 #pragma once
 
 #include <atomic>
@@ -127,6 +129,10 @@ private:
     std::deque<Clock::time_point> arrivals_;
     // The end of the last character on the line, in either direction.
     Clock::time_point lineBusyUntil_{};
+    // How late a sleep of the serving thread ends, and how early it is
+    // therefore asked to end (the rest is spun).
+    Clock::duration wakeLatency_ = std::chrono::microseconds(50);
+    Clock::duration wakeMargin_ = std::chrono::microseconds(100);
     // When the last answer was written; unset once the next character came.
     std::optional<Clock::time_point> answerWrittenAt_;
 
