@@ -12,10 +12,14 @@
 // - The processor time of 50 scanners polling every 100 ms.
 //
 // It prints figures and asserts nothing. See docs/performance.md.
+#include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -32,6 +36,7 @@
 #include "comm/device_link.h"
 #include "comm/error_texts.h"
 #include "comm/exchange_engine.h"
+#include "comm/line_settings.h"
 #include "comm/link_context.h"
 #include "description/description_parser.h"
 #include "description/tree_container.h"
@@ -216,6 +221,50 @@ long percentile(std::vector<long> values, double fraction) {
     return values[at];
 }
 
+// One character there and back over a pseudo-terminal between two threads
+// that wait in poll, as the simulator and the program do: the part of the
+// measured turnaround that is the system's delivery, not the program.
+std::vector<long> terminalRoundTripsUs(int rounds) {
+    std::vector<long> trips;
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    std::array<char, 128> name{};
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name.data(), name.size()) != 0) {
+        return trips;
+    }
+    const int slave = ::open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) {
+        ::close(master);
+        return trips;
+    }
+    line::configure(master, {115200, 8, kParityNone, 1});
+    line::configure(slave, {115200, 8, kParityNone, 1});
+    std::thread echo([master, rounds] {
+        char c = 0;
+        for (int i = 0; i < rounds; ++i) {
+            pollfd entry{master, POLLIN, 0};
+            if (poll(&entry, 1, 1000) <= 0 || ::read(master, &c, 1) != 1 ||
+                ::write(master, &c, 1) != 1) {
+                return;
+            }
+        }
+    });
+    char c = '#';
+    for (int i = 0; i < rounds; ++i) {
+        const auto start = Clock::now();
+        pollfd entry{slave, POLLIN, 0};
+        if (::write(slave, &c, 1) != 1 || poll(&entry, 1, 1000) <= 0 || ::read(slave, &c, 1) != 1) {
+            break;
+        }
+        trips.push_back(static_cast<long>(
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count()));
+    }
+    echo.join();
+    ::close(slave);
+    ::close(master);
+    return trips;
+}
+
 void exchangeCase(Bench& bench, DescBranch& root, int direction, bool write, int turnaroundUs) {
     bench.link().port().setDirectionMode(direction);
     forEachParameter(root, [](Parameter& p) { p.setStatusText({}); });
@@ -245,9 +294,11 @@ void exchangeCase(Bench& bench, DescBranch& root, int direction, bool write, int
     const double lateMean =
         line.answers > 0 ? static_cast<double>(line.answersLateUs) / line.answers : 0.0;
     std::printf(
-        "%-6s %6d   %d %7ld %7ld %8ld %8ld %9.3f %9.3f %6.3f %6ld %6ld %6ld %5.0f %5ld %5d %5d\n",
+        "%-6s %6d   %d %7ld %7ld %8ld %8ld %9.3f %9.3f %6.3f %6.3f %6ld %6ld %6ld %5.0f %5ld %5d "
+        "%5d\n",
         write ? "write" : "read", bench.baud(), direction, line.requests, line.answers,
         line.charactersIn, line.charactersOut, ideal, measured, ideal / measured,
+        ideal / (measured - static_cast<double>(line.answersLateUs) / 1e6),
         percentile(line.programTurnaroundsUs, 0.5), percentile(line.programTurnaroundsUs, 0.99),
         percentile(line.programTurnaroundsUs, 1.0), lateMean, line.answerLateMaxUs, timeouts,
         refused);
@@ -259,8 +310,17 @@ void runExchange(const Options& options, TarnDocument& document, UserInteraction
         "\nExchange of the mode-%u tree (%d parameters) with the simulated module, "
         "module turnaround %d us\n",
         kBenchMode, countParameters(document.root()), options.turnaroundUs);
+    const std::vector<long> trips = terminalRoundTripsUs(2000);
     std::printf(
-        "task     baud dir  frames answers chars-in chars-out  ideal-s measured-s  ratio "
+        "terminal round trip (one character there and back between two threads): "
+        "median %ld us, p99 %ld us\n",
+        percentile(trips, 0.5), percentile(trips, 0.99));
+    std::printf(
+        "(turn-us: answer written -> next request read, median, p99 and largest; it holds one\n"
+        " terminal round trip. late-us: how much later than due the simulator wrote an answer,\n"
+        " mean and largest; ratio*: the ratio with the simulator's lateness taken out)\n");
+    std::printf(
+        "task     baud dir  frames answers chars-in chars-out  ideal-s measured-s  ratio ratio* "
         "turn-us p99-us max-us late-us max-us tmout other\n");
     for (const int baud : options.speeds) {
         auto module = makeModule(options.container, baud);
@@ -412,7 +472,11 @@ void runScanners(const Options& options, TarnDocument& document, UserInteraction
         std::printf("the tree has no scanners\n");
         return;
     }
+    std::printf(
+        "(line-busy: the share of the time the line carried characters; program-CPU: the\n"
+        " process's processor time without the simulator's thread, in %% of one core)\n");
     std::printf("  baud  line    dir  polls/s failed/s line-busy  program-CPU  simulator-CPU\n");
+    scanCase(options, *document.scanners(), 9600, true, SerialPort::kDirectionByRts, ui);
     scanCase(options, *document.scanners(), 115200, true, SerialPort::kDirectionAutomatic, ui);
     scanCase(options, *document.scanners(), 115200, true, SerialPort::kDirectionByRts, ui);
     scanCase(options, *document.scanners(), 115200, false, SerialPort::kDirectionAutomatic, ui);
