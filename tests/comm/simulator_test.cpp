@@ -206,8 +206,7 @@ TEST(SimulatorCommandLine, Options) {
     const auto line =
         sim::parseCommandLine({"--com", "12", "--bps=19200", "--parity", "even", "--alen", "11",
                                "--addr", "800", "--probes", "rtu,dcon", "--drop-every", "3",
-                               "--silent", "--line-timing", "--turnaround", "1500", "--error", "200",
-                               "--model", "X"},
+                               "--silent", "--line-timing", "--error", "200", "--model", "X"},
                               error);
     ASSERT_TRUE(line) << error;
     EXPECT_EQ(line->server.comNumber, 12);
@@ -219,9 +218,12 @@ TEST(SimulatorCommandLine, Options) {
     EXPECT_EQ(line->faults.dropEvery, 3);
     EXPECT_TRUE(line->faults.silent);
     EXPECT_TRUE(line->server.lineTiming);
-    EXPECT_EQ(line->server.turnaroundUs, 1500);
+    EXPECT_EQ(line->server.turnaroundUs, 0);
     EXPECT_EQ(line->faults.errorCode, 200);
     EXPECT_EQ(line->modelName, "X");
+    const auto timed = sim::parseCommandLine({"--line-timing", "--turnaround", "1500"}, error);
+    ASSERT_TRUE(timed) << error;
+    EXPECT_EQ(timed->server.turnaroundUs, 1500);
 
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--bps", "250"},

@@ -154,8 +154,7 @@ private:
 };
 
 // The module of the tree files, at `baud`.
-std::unique_ptr<sim::SimulatedModule> makeModule(const std::filesystem::path& container,
-                                                 int baud) {
+std::unique_ptr<sim::SimulatedModule> makeModule(const std::filesystem::path& container, int baud) {
     auto module = std::make_unique<sim::SimulatedModule>();
     sim::addTreeParameters(*module, container);
     sim::addModuleCommands(*module);
@@ -270,12 +269,13 @@ void exchangeCase(Bench& bench, DescBranch& root, int direction, bool write, int
     forEachParameter(root, [](Parameter& p) { p.setStatusText({}); });
     bench.server().resetStatistics();
     const auto start = Clock::now();
-    const bool ran = write ? bench.engine().RunWriteBranch(&root) : bench.engine().RunReadBranch(&root);
+    const bool ran =
+        write ? bench.engine().RunWriteBranch(&root) : bench.engine().RunReadBranch(&root);
     const double measured = seconds(Clock::now() - start);
     const sim::LineStatistics line = bench.server().statistics();
     if (!ran) {
-        std::printf("%-6s %6d   %d   the task did not run\n", write ? "write" : "read", bench.baud(),
-                    direction);
+        std::printf("%-6s %6d   %d   the task did not run\n", write ? "write" : "read",
+                    bench.baud(), direction);
         return;
     }
     int timeouts = 0;
@@ -288,9 +288,8 @@ void exchangeCase(Bench& bench, DescBranch& root, int direction, bool write, int
         }
     });
     const double character = characterMs(bench.baud()) / 1000;
-    const double ideal =
-        static_cast<double>(line.charactersIn + line.charactersOut) * character +
-        static_cast<double>(line.answers) * turnaroundUs / 1e6;
+    const double ideal = static_cast<double>(line.charactersIn + line.charactersOut) * character +
+                         static_cast<double>(line.answers) * turnaroundUs / 1e6;
     const double lateMean =
         line.answers > 0 ? static_cast<double>(line.answersLateUs) / line.answers : 0.0;
     std::printf(
@@ -369,7 +368,8 @@ void runFiles(TarnDocument& document, const std::filesystem::path& folder) {
                 kRepeats);
     const std::filesystem::path file = folder / "bench.tarn";
     bool stored = true;
-    const Timing store = timeRepeated(kRepeats, [&] { stored = document.saveFile(file) && stored; });
+    const Timing store =
+        timeRepeated(kRepeats, [&] { stored = document.saveFile(file) && stored; });
     TarnDocument::LoadResult result = TarnDocument::LoadResult::Loaded;
     const Timing load = timeRepeated(kRepeats, [&] { result = document.loadFile(file); });
     std::error_code ec;
@@ -377,7 +377,8 @@ void runFiles(TarnDocument& document, const std::filesystem::path& folder) {
     std::printf("store %7.3f ms best %7.3f ms mean%s\n", store.best, store.mean,
                 stored ? "" : "  (FAILED)");
     std::printf("load  %7.3f ms best %7.3f ms mean (tree rebuilt from the container included)%s\n",
-                load.best, load.mean, result == TarnDocument::LoadResult::Loaded ? "" : "  (FAILED)");
+                load.best, load.mean,
+                result == TarnDocument::LoadResult::Loaded ? "" : "  (FAILED)");
     std::printf("file  %llu bytes\n", static_cast<unsigned long long>(ec ? 0 : size));
 }
 
@@ -451,8 +452,8 @@ void scanCase(const Options& options, const DescBranch& scanners, int baud, bool
         const double programCpu = processCpuSeconds() - cpuBefore - simCpu;
         const sim::LineStatistics line = server.statistics();
         engine.StopThreads();
-        const double lineBusy = static_cast<double>(line.charactersIn + line.charactersOut) *
-                                characterMs(baud) / 1000;
+        const double lineBusy =
+            static_cast<double>(line.charactersIn + line.charactersOut) * characterMs(baud) / 1000;
         std::printf("%6d  %-9s %d %8.1f %8.1f %7.1f %%   %7.3f %%   %7.3f %%\n", baud,
                     lineTiming ? "timed" : "immediate", direction,
                     static_cast<double>(receiver.answered.load()) / wall,
@@ -466,8 +467,9 @@ void scanCase(const Options& options, const DescBranch& scanners, int baud, bool
 }
 
 void runScanners(const Options& options, TarnDocument& document, UserInteraction& ui) {
-    std::printf("\n%d scanners every %d ms, %.0f s per case (made after the %d scanners of the tree)\n",
-                kScanners, kScanPeriodMs, options.scanSeconds, countParameters(document.scanners()));
+    std::printf(
+        "\n%d scanners every %d ms, %.0f s per case (made after the %d scanners of the tree)\n",
+        kScanners, kScanPeriodMs, options.scanSeconds, countParameters(document.scanners()));
     if (document.scanners() == nullptr || countParameters(document.scanners()) == 0) {
         std::printf("the tree has no scanners\n");
         return;

@@ -366,8 +366,8 @@ void PtyServer::received(std::size_t size) {
 }
 
 void PtyServer::dropReceived(std::size_t count) {
-    arrivals_.erase(arrivals_.begin(),
-                    arrivals_.begin() + static_cast<std::ptrdiff_t>(std::min(count, arrivals_.size())));
+    arrivals_.erase(arrivals_.begin(), arrivals_.begin() + static_cast<std::ptrdiff_t>(
+                                                               std::min(count, arrivals_.size())));
 }
 
 LineStatistics PtyServer::statistics() const {

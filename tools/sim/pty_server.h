@@ -52,10 +52,10 @@ struct ServerOptions {
 
 // What crossed the line since the start or the last reset.
 struct LineStatistics {
-    long requests = 0;         // frames received and taken to the module
-    long answers = 0;          // answers written
-    long charactersIn = 0;     // every character received
-    long charactersOut = 0;    // every character written
+    long requests = 0;       // frames received and taken to the module
+    long answers = 0;        // answers written
+    long charactersIn = 0;   // every character received
+    long charactersOut = 0;  // every character written
     // From the moment an answer was written to the moment the first
     // character after it was read, in microseconds: the program's
     // turnaround, the terminal's delivery both ways included.
