@@ -346,7 +346,9 @@ void PtyServer::received(std::size_t size) {
             std::chrono::duration_cast<std::chrono::microseconds>(now - *answerWrittenAt_);
         answerWrittenAt_.reset();
         std::lock_guard lock(statisticsMutex_);
-        statistics_.programTurnaroundsUs.push_back(static_cast<long>(gap.count()));
+        if (statistics_.programTurnaroundsUs.size() < LineStatistics::kMaxTurnarounds) {
+            statistics_.programTurnaroundsUs.push_back(static_cast<long>(gap.count()));
+        }
     }
     {
         std::lock_guard lock(statisticsMutex_);

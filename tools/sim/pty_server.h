@@ -58,7 +58,9 @@ struct LineStatistics {
     long charactersOut = 0;  // every character written
     // From the moment an answer was written to the moment the first
     // character after it was read, in microseconds: the program's
-    // turnaround, the terminal's delivery both ways included.
+    // turnaround, the terminal's delivery both ways included. Only the first
+    // kMaxTurnarounds since the last reset are kept.
+    static constexpr std::size_t kMaxTurnarounds = 1 << 20;
     std::vector<long> programTurnaroundsUs;
     // How much later than due the answers were written (the simulator's own
     // precision), in microseconds: the sum and the largest.
