@@ -132,6 +132,10 @@ bool PtyServer::start(std::string* error) {
     }
     stop_.reset();
     thread_ = std::thread([this] { run(); });
+    clockid_t clock{};
+    if (pthread_getcpuclockid(thread_.native_handle(), &clock) == 0) {
+        serverClock_ = clock;
+    }
     return true;
 }
 
@@ -140,6 +144,7 @@ void PtyServer::stop() {
     if (thread_.joinable()) {
         thread_.join();
     }
+    serverClock_.reset();
     for (const auto& link : links_) {
         std::error_code ec;
         if (fs::is_symlink(fs::symlink_status(link, ec)) &&
@@ -383,15 +388,10 @@ void PtyServer::resetStatistics() {
 }
 
 double PtyServer::serverCpuSeconds() const {
-    if (!thread_.joinable()) {
-        return 0;
-    }
-    clockid_t clock{};
-    if (pthread_getcpuclockid(const_cast<std::thread&>(thread_).native_handle(), &clock) != 0) {
-        return 0;
-    }
     timespec used{};
-    clock_gettime(clock, &used);
+    if (!serverClock_ || clock_gettime(*serverClock_, &used) != 0) {
+        return 0;
+    }
     return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
 }
 

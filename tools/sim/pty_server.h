@@ -22,6 +22,8 @@
 // microseconds rather than to the system's wake-up latency.
 #pragma once
 
+#include <time.h>
+
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -52,7 +54,7 @@ struct ServerOptions {
 
 // What crossed the line since the start or the last reset.
 struct LineStatistics {
-    long requests = 0;       // frames received and taken to the module
+    long requests = 0;       // frames received (on a mismatched line as well)
     long answers = 0;        // answers written
     long charactersIn = 0;   // every character received
     long charactersOut = 0;  // every character written
@@ -95,7 +97,8 @@ public:
 
     LineStatistics statistics() const;
     void resetStatistics();
-    // Processor time the serving thread has used, in seconds.
+    // Processor time the serving thread has used, in seconds (0 once
+    // stopped).
     double serverCpuSeconds() const;
 
 private:
@@ -121,6 +124,7 @@ private:
     std::vector<std::string> links_;
     StopEvent stop_;
     std::thread thread_;
+    std::optional<clockid_t> serverClock_;  // the processor-time clock of `thread_`
     std::atomic<int> lineMismatches_{0};
     mutable std::mutex seenMutex_;
     std::optional<LineSettings> lastSeen_;
