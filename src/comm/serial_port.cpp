@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -36,15 +38,41 @@ Clock::duration fromMilliseconds(double milliseconds) {
         std::chrono::duration<double, std::milli>(milliseconds));
 }
 
-// Waits until `until` with the steady clock: sleeps while far off (sleeps are
-// coarse), spins for the last stretch.
-void waitUntil(Clock::time_point until) {
-    constexpr auto kSpin = std::chrono::microseconds(1500);
-    const auto now = Clock::now();
-    if (until - now > kSpin) {
-        std::this_thread::sleep_for(until - now - kSpin);
+// Sleeps until `until` (the steady clock); a sleep may end a little late.
+void sleepUntil(Clock::time_point until) {
+    if (until > Clock::now()) {
+        std::this_thread::sleep_until(until);
     }
+}
+
+// Waits until `until` precisely: sleeps while far off (sleeps end late by
+// up to some tens of microseconds), spins for the last stretch.
+void waitUntil(Clock::time_point until) {
+    constexpr auto kSpin = std::chrono::microseconds(200);
+    sleepUntil(until - kSpin);
     while (Clock::now() < until) {
+    }
+}
+
+// Discards what is left in the input and output queues before a request (a
+// late answer, noise). A flush that finds nothing is skipped: on a
+// pseudo-terminal it would wait for the kernel's delivery of the answer just
+// read, which costs more than the rest of a transaction.
+void purgeQueues(int fd) {
+    int input = 0;
+    int output = 0;
+    const bool inputKnown = ioctl(fd, TIOCINQ, &input) == 0;
+    const bool outputKnown = ioctl(fd, TIOCOUTQ, &output) == 0;
+    if (!inputKnown || !outputKnown) {
+        tcflush(fd, TCIOFLUSH);
+        return;
+    }
+    if (input > 0 && output > 0) {
+        tcflush(fd, TCIOFLUSH);
+    } else if (input > 0) {
+        tcflush(fd, TCIFLUSH);
+    } else if (output > 0) {
+        tcflush(fd, TCOFLUSH);
     }
 }
 
@@ -189,21 +217,34 @@ int SerialPort::writeAll(std::string_view bytes) {
 int SerialPort::sendByRts(std::string_view frame) {
     line::setRts(fd_, true);
     const auto characterTime = fromMilliseconds(timeouts_.characterTime);
+    // Character i has the slot start + i character times: it is written at
+    // the start of its slot or, when the sleep before it ended late, at once.
+    // A late character does not shift the slots after it.
+    const auto start = Clock::now();
+    auto lastLeaves = start;
     int result = 0;
+    Clock::duration slot{};
     for (const char c : frame) {
         if (stopEvent_.isSignalled()) {
             result = kAborted;
             break;
         }
-        const auto started = Clock::now();
+        sleepUntil(start + slot);
+        const auto written = Clock::now();
         result = writeAll(std::string_view(&c, 1));
         if (result != 0) {
             break;
         }
-        // Until the character has left the shift register: the driver's
-        // drain, then the rest of one character time.
         tcdrain(fd_);
-        waitUntil(started + characterTime);
+        slot += characterTime;
+        // It leaves one character time after its writing, or after the
+        // character before it when that was still on its way.
+        lastLeaves = std::max(written, lastLeaves) + characterTime;
+    }
+    // The direction goes back once the last character has left the shift
+    // register, not before.
+    if (result == 0) {
+        waitUntil(lastLeaves);
     }
     line::setRts(fd_, false);
     return result;
@@ -230,7 +271,7 @@ int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCo
     if (!isOpen() || stopEvent_.isSignalled()) {
         return kAborted;
     }
-    tcflush(fd_, TCIOFLUSH);
+    purgeQueues(fd_);
 
     bool wholeFrameAtOnce = true;
     if (directionMode_.load() == kDirectionAutomatic) {

@@ -1,11 +1,18 @@
 // The serial port against the simulated module on a pseudo-terminal.
 #include "comm/serial_port.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "comm/frame_codec.h"
 #include "model/network_name.h"
@@ -186,6 +193,130 @@ TEST_F(SerialPortTest, ListsThePortsFolder) {
     EXPECT_NE(text.find("COM9:"), std::string::npos) << text;
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "::");
+}
+
+double threadCpuSeconds() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+}
+
+// A pseudo-terminal without a module: the test plays the far end.
+class BarePty {
+public:
+    BarePty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+            return;
+        }
+        std::array<char, 128> name{};
+        if (ptsname_r(master, name.data(), name.size()) == 0) {
+            path = name.data();
+        }
+        line::configure(master, {9600, 8, kParityNone, 1});
+    }
+    ~BarePty() {
+        if (master >= 0) {
+            ::close(master);
+        }
+    }
+    BarePty(const BarePty&) = delete;
+    BarePty& operator=(const BarePty&) = delete;
+
+    // Reads up to the first carriage return (at most 2 s), noting when each
+    // character came; then writes `answer`.
+    void answerAFrame(const std::string& answer) {
+        std::array<char, 64> chunk{};
+        bool complete = false;
+        while (!complete) {
+            pollfd entry{master, POLLIN, 0};
+            if (poll(&entry, 1, 2000) <= 0) {
+                return;
+            }
+            const ssize_t got = ::read(master, chunk.data(), chunk.size());
+            const auto now = Clock::now();
+            for (ssize_t i = 0; i < got; ++i) {
+                arrivals.push_back(now);
+                received.push_back(chunk[static_cast<std::size_t>(i)]);
+                complete = chunk[static_cast<std::size_t>(i)] == '\r';
+            }
+        }
+        EXPECT_EQ(::write(master, answer.data(), answer.size()),
+                  static_cast<ssize_t>(answer.size()));
+    }
+
+    int master = -1;
+    std::string path;
+    std::vector<Clock::time_point> arrivals;
+    std::string received;
+};
+
+// What came in before a request (a late answer, noise) is discarded: the
+// answer is what the far end sent after the request.
+TEST(SerialPortQueues, InputLeftFromBeforeIsDiscarded) {
+    BarePty pty;
+    ASSERT_FALSE(pty.path.empty());
+    SerialPort port;
+    port.setPortName(pty.path);
+    port.setDirectionMode(SerialPort::kDirectionAutomatic);
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    for (int round = 0; round < 2; ++round) {
+        const std::string stale = "#STALE\r#MORE";
+        ASSERT_EQ(::write(pty.master, stale.data(), stale.size()),
+                  static_cast<ssize_t>(stale.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::thread module([&] { pty.answerAFrame("#GHGHGIGK\r"); });
+        std::string answer;
+        EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+        module.join();
+        EXPECT_EQ(answer, "#GHGHGIGK\r") << round;
+    }
+    // With nothing left over the exchange is the same.
+    std::thread module([&] { pty.answerAFrame("#GHGHGIGK\r"); });
+    std::string answer;
+    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    module.join();
+    EXPECT_EQ(answer, "#GHGHGIGK\r");
+    port.Close();
+}
+
+// Direction by RTS on a bare pseudo-terminal: every character is written in
+// its own slot of one character time, and the waits between the slots
+// sleep: the sending thread does not spin through the frame.
+TEST(SerialPortPacing, RtsSlotsAreKeptWithoutSpinning) {
+    BarePty pty;
+    ASSERT_FALSE(pty.path.empty());
+    SerialPort port;
+    port.setPortName(pty.path);
+    port.setDirectionMode(SerialPort::kDirectionByRts);
+    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    const auto characterTime = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(port.characterTime()));
+
+    // The far end notes when each character arrives and answers the frame.
+    std::thread module([&] { pty.answerAFrame("#GHGHGIGK\r"); });
+    std::string answer;
+    const double cpuBefore = threadCpuSeconds();
+    const auto start = Clock::now();
+    const int result = port.Transceive(kReadALen, answer);
+    const auto wall = Clock::now() - start;
+    const double cpu = threadCpuSeconds() - cpuBefore;
+    module.join();
+    port.Close();
+
+    EXPECT_EQ(result, SerialPort::kAnswered);
+    EXPECT_EQ(pty.received, kReadALen);
+    const auto& arrivals = pty.arrivals;
+    ASSERT_EQ(arrivals.size(), kReadALen.size());
+    // No character before its slot: character i is written i character times
+    // after the sending began at the earliest (a late delivery only adds).
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        EXPECT_GE(arrivals[i] - start, static_cast<Clock::rep>(i) * characterTime)
+            << "character " << i;
+    }
+    EXPECT_GE(wall, static_cast<Clock::rep>(kReadALen.size()) * characterTime);
+    // 14.6 ms of line time: spinning would use all of it.
+    EXPECT_LT(cpu, 0.5 * std::chrono::duration<double>(wall).count());
 }
 
 }  // namespace

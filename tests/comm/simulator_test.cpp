@@ -166,6 +166,7 @@ TEST_F(SimulatorOnALine, LineTimingDelaysTheAnswer) {
     module.setActiveSettings({{1200, 8, kParityNone, 1}, 16, 8});
     sim::ServerOptions options;
     options.lineTiming = true;
+    options.turnaroundUs = 20000;
     startServer(options);
     LinkSettings settings;
     settings.baudRate = "1200";
@@ -174,9 +175,30 @@ TEST_F(SimulatorOnALine, LineTimingDelaysTheAnswer) {
     device.setValueType("string");
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(link.ExchangeParameter(device, true), 0);
-    // 22 characters of 8.3 ms each.
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(module.requestsSeen(), 1);
+
+    // The request written at once still takes its line time to arrive, then
+    // come the turnaround and the answer: 8.33 ms a character, 20 ms.
+    const sim::LineStatistics line = server().statistics();
+    EXPECT_EQ(line.requests, 1);
+    EXPECT_EQ(line.answers, 1);
+    EXPECT_GE(line.charactersIn, 8);
+    EXPECT_GE(line.charactersOut, 8);
+    const double characterMs = 10 * 1000.0 / 1200;
+    const auto ideal = std::chrono::duration<double, std::milli>(
+        static_cast<double>(line.charactersIn + line.charactersOut) * characterMs + 20.0);
+    EXPECT_GE(elapsed, ideal);
+
+    // A second exchange counts as well, with the program's turnaround
+    // between the first answer and the second request.
+    ASSERT_EQ(link.ExchangeParameter(device, true), 0);
+    const sim::LineStatistics twice = server().statistics();
+    EXPECT_EQ(twice.requests, 2);
+    EXPECT_EQ(twice.charactersIn, 2 * line.charactersIn);
+    EXPECT_EQ(twice.programTurnaroundsUs.size(), 1U);
+    server().resetStatistics();
+    EXPECT_EQ(server().statistics().requests, 0);
 }
 
 TEST(SimulatorCommandLine, Options) {
@@ -196,8 +218,12 @@ TEST(SimulatorCommandLine, Options) {
     EXPECT_EQ(line->faults.dropEvery, 3);
     EXPECT_TRUE(line->faults.silent);
     EXPECT_TRUE(line->server.lineTiming);
+    EXPECT_EQ(line->server.turnaroundUs, 0);
     EXPECT_EQ(line->faults.errorCode, 200);
     EXPECT_EQ(line->modelName, "X");
+    const auto timed = sim::parseCommandLine({"--line-timing", "--turnaround", "1500"}, error);
+    ASSERT_TRUE(timed) << error;
+    EXPECT_EQ(timed->server.turnaroundUs, 1500);
 
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--bps", "250"},
@@ -207,6 +233,7 @@ TEST(SimulatorCommandLine, Options) {
                                                {"--probes", "rtu,modbus"},
                                                {"--frobnicate"},
                                                {"--alen", "9"},
+                                               {"--turnaround", "-5"},
                                                {"--silent=1"}}) {
         error.clear();
         EXPECT_FALSE(sim::parseCommandLine(bad, error)) << bad[0];
@@ -228,7 +255,7 @@ TEST(SimulatorCommandLine, EveryOptionOfTheHelpIsKnown) {
         }
         ++options;
     }
-    EXPECT_EQ(options, 29);
+    EXPECT_EQ(options, 30);
 }
 
 TEST(SimulatorProcess, ServesAPortUntilTerminated) {

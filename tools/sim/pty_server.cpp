@@ -2,9 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -128,6 +132,10 @@ bool PtyServer::start(std::string* error) {
     }
     stop_.reset();
     thread_ = std::thread([this] { run(); });
+    clockid_t clock{};
+    if (pthread_getcpuclockid(thread_.native_handle(), &clock) == 0) {
+        serverClock_ = clock;
+    }
     return true;
 }
 
@@ -136,6 +144,7 @@ void PtyServer::stop() {
     if (thread_.joinable()) {
         thread_.join();
     }
+    serverClock_.reset();
     for (const auto& link : links_) {
         std::error_code ec;
         if (fs::is_symlink(fs::symlink_status(link, ec)) &&
@@ -187,14 +196,53 @@ bool PtyServer::lineMatches() {
     return false;
 }
 
-void PtyServer::send(const std::string& answer) {
-    int delay = options_.delayMs;
-    if (options_.lineTiming) {
-        const auto timeouts = computeLineTimeouts(module_.activeSettings().line);
-        delay += static_cast<int>(
-            std::ceil(static_cast<double>(answer.size()) * timeouts.characterTime));
+PtyServer::Clock::duration PtyServer::characterTime() const {
+    const auto timeouts = computeLineTimeouts(module_.activeSettings().line);
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(timeouts.characterTime));
+}
+
+bool PtyServer::waitUntil(Clock::time_point until) {
+    // The bulk on the stop event (whole milliseconds), then an absolute
+    // sleep that ends a margin early, then a spin: a sleep ends late by the
+    // system's wake-up latency, which the margin follows.
+    const auto left = until - Clock::now();
+    if (left > std::chrono::milliseconds(2)) {
+        const auto bulk = std::chrono::duration_cast<std::chrono::milliseconds>(left) -
+                          std::chrono::milliseconds(1);
+        if (stop_.wait(static_cast<int>(bulk.count()))) {
+            return false;
+        }
     }
-    if (delay > 0 && stop_.wait(delay)) {
+    const auto wakeAt = until - wakeMargin_;
+    if (wakeAt > Clock::now()) {
+        const auto since = wakeAt.time_since_epoch();
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+        timespec at{};
+        at.tv_sec = static_cast<time_t>(seconds.count());
+        at.tv_nsec = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+        // Twice the recent lateness of a wake-up, within 20 ... 300 us.
+        const auto late = Clock::now() - wakeAt;
+        wakeLatency_ = (wakeLatency_ * 7 + late) / 8;
+        wakeMargin_ = std::clamp<Clock::duration>(2 * wakeLatency_, std::chrono::microseconds(20),
+                                                  std::chrono::microseconds(300));
+    }
+    while (Clock::now() < until) {
+    }
+    return !stop_.isSignalled();
+}
+
+void PtyServer::send(const std::string& answer, Clock::time_point requestArrived) {
+    Clock::time_point deliver = Clock::now() + std::chrono::milliseconds(options_.delayMs);
+    if (options_.lineTiming) {
+        deliver = requestArrived + std::chrono::milliseconds(options_.delayMs) +
+                  std::chrono::microseconds(options_.turnaroundUs) +
+                  static_cast<Clock::rep>(answer.size()) * characterTime();
+    }
+    if (deliver > Clock::now() && !waitUntil(deliver)) {
         return;
     }
     std::string_view rest = answer;
@@ -208,12 +256,27 @@ void PtyServer::send(const std::string& answer) {
         } else if (written < 0 && errno == EINTR) {
             continue;
         } else {
-            return;
+            break;
         }
     }
+    const auto now = Clock::now();
+    lineBusyUntil_ = std::max(lineBusyUntil_, deliver);
+    answerWrittenAt_ = now;
+    const long late = std::max<long>(
+        0, static_cast<long>(
+               std::chrono::duration_cast<std::chrono::microseconds>(now - deliver).count()));
+    std::lock_guard lock(statisticsMutex_);
+    statistics_.answersLateUs += late;
+    statistics_.answerLateMaxUs = std::max(statistics_.answerLateMaxUs, late);
+    ++statistics_.answers;
+    statistics_.charactersOut += static_cast<long>(answer.size() - rest.size());
 }
 
-void PtyServer::dispatch(const std::string& frame, int framing) {
+void PtyServer::dispatch(const std::string& frame, int framing, Clock::time_point arrived) {
+    {
+        std::lock_guard lock(statisticsMutex_);
+        ++statistics_.requests;
+    }
     if (!lineMatches()) {
         return;
     }
@@ -221,7 +284,7 @@ void PtyServer::dispatch(const std::string& frame, int framing) {
                                             ? module_.answerFrame(frame)
                                             : module_.answerProbe(framing, frame);
     if (answer) {
-        send(*answer);
+        send(*answer, arrived);
     }
 }
 
@@ -236,7 +299,9 @@ void PtyServer::takeTextFrames(std::string& buffer) {
             return;
         }
         const std::string segment = buffer.substr(0, end + 1);
+        const Clock::time_point arrived = arrivals_[end];
         buffer.erase(0, end + 1);
+        dropReceived(end + 1);
         const auto start = segment.find_last_of("#:%");
         if (start == std::string::npos) {
             log("<- (" + std::to_string(segment.size()) + " characters without a frame start)");
@@ -245,11 +310,12 @@ void PtyServer::takeTextFrames(std::string& buffer) {
         const std::string frame = segment.substr(start);
         if (frame.front() == ':' && !buffer.empty() && buffer.front() == '\n') {
             buffer.erase(0, 1);
+            dropReceived(1);
         }
         const int framing = frame.front() == '#'   ? kProtocolDevice
                             : frame.front() == ':' ? kProtocolModbusAscii
                                                    : kProtocolDcon;
-        dispatch(frame, framing);
+        dispatch(frame, framing, arrived);
     }
 }
 
@@ -258,22 +324,80 @@ void PtyServer::takeGap(std::string& buffer) {
         const auto rtu = decodeModbusRtu(buffer);
         const auto start = buffer.find_first_of("#:%");
         if ((rtu && rtu->checkOk) || start == std::string::npos) {
-            dispatch(buffer, kProtocolModbusRtu);
+            const Clock::time_point arrived = arrivals_.back();
+            const std::string frame = buffer;
             buffer.clear();
+            arrivals_.clear();
+            dispatch(frame, kProtocolModbusRtu, arrived);
             return;
         }
         // Noise before a text frame.
         log("<- (" + std::to_string(start) + " characters before a frame start dropped)");
         buffer.erase(0, start);
+        dropReceived(start);
         takeTextFrames(buffer);
     }
     if (!buffer.empty()) {
         log("<- (" + std::to_string(buffer.size()) + " characters without a frame end dropped)");
     }
     buffer.clear();
+    arrivals_.clear();
+}
+
+void PtyServer::received(std::size_t size) {
+    const auto now = Clock::now();
+    if (answerWrittenAt_) {
+        const auto gap =
+            std::chrono::duration_cast<std::chrono::microseconds>(now - *answerWrittenAt_);
+        answerWrittenAt_.reset();
+        std::lock_guard lock(statisticsMutex_);
+        if (statistics_.programTurnaroundsUs.size() < LineStatistics::kMaxTurnarounds) {
+            statistics_.programTurnaroundsUs.push_back(static_cast<long>(gap.count()));
+        }
+    }
+    {
+        std::lock_guard lock(statisticsMutex_);
+        statistics_.charactersIn += static_cast<long>(size);
+    }
+    if (!options_.lineTiming) {
+        arrivals_.insert(arrivals_.end(), size, now);
+        return;
+    }
+    // Each character takes one character time on the line, from its writing
+    // or from the end of the character before it.
+    const auto perCharacter = characterTime();
+    for (std::size_t i = 0; i < size; ++i) {
+        lineBusyUntil_ = std::max(lineBusyUntil_, now) + perCharacter;
+        arrivals_.push_back(lineBusyUntil_);
+    }
+}
+
+void PtyServer::dropReceived(std::size_t count) {
+    arrivals_.erase(arrivals_.begin(), arrivals_.begin() + static_cast<std::ptrdiff_t>(
+                                                               std::min(count, arrivals_.size())));
+}
+
+LineStatistics PtyServer::statistics() const {
+    std::lock_guard lock(statisticsMutex_);
+    return statistics_;
+}
+
+void PtyServer::resetStatistics() {
+    std::lock_guard lock(statisticsMutex_);
+    statistics_ = LineStatistics{};
+}
+
+double PtyServer::serverCpuSeconds() const {
+    timespec used{};
+    if (!serverClock_ || clock_gettime(*serverClock_, &used) != 0) {
+        return 0;
+    }
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
 }
 
 void PtyServer::run() {
+    // The timed answers are due to the microsecond: no timer slack.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::string buffer;
     std::array<char, 512> chunk{};
     while (true) {
@@ -298,6 +422,7 @@ void PtyServer::run() {
             const ssize_t got = ::read(master_, chunk.data(), chunk.size());
             if (got > 0) {
                 buffer.append(chunk.data(), static_cast<std::size_t>(got));
+                received(static_cast<std::size_t>(got));
                 takeTextFrames(buffer);
                 continue;
             }
@@ -305,6 +430,7 @@ void PtyServer::run() {
         if ((entries[0].revents & (POLLHUP | POLLERR)) != 0) {
             // Nobody has the terminal open: wait for the program.
             buffer.clear();
+            arrivals_.clear();
             if (stop_.wait(10)) {
                 return;
             }

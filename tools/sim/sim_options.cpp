@@ -85,8 +85,13 @@ Faults (K: every K-th answer, 1 = every answer):
   --error-empty       answer every request with an n.Err that carries no code
 
 Timing:
-  --line-timing       send each answer only after the time its characters
-                      take on the line at the module's speed
+  --line-timing       model a half-duplex line at the module's speed: each
+                      character received takes one character time to arrive,
+                      the answer follows after the turnaround and is sent
+                      when its last character would have arrived
+  --turnaround US     with --line-timing: the module's pause in microseconds
+                      between a request's last character and its answer's
+                      first one (default 0)
 
 Log:
   --log FILE          append the log to FILE instead of standard error
@@ -195,6 +200,7 @@ std::optional<SimCommandLine> parseCommandLine(const std::vector<std::string>& a
         {"--garbage", number("--garbage", 0, 1000000, line.faults.garbageEvery)},
         {"--overlong", number("--overlong", 0, 1000000, line.faults.overlongEvery)},
         {"--delay", number("--delay", 0, 60000, line.server.delayMs)},
+        {"--turnaround", number("--turnaround", 0, 1000000, line.server.turnaroundUs)},
         {"--error", number("--error", 0, 255, line.faults.errorCode)},
         {"--log",
          [&](const std::string& value) {
