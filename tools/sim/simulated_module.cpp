@@ -205,42 +205,46 @@ std::optional<std::string> SimulatedModule::value(std::string_view name, int ind
     return currentValue(*family, index);
 }
 
-bool SimulatedModule::setValue(std::string_view name, int index, const std::string& text) {
-    std::lock_guard lock(mutex_);
+SimulatedModule::Slot* SimulatedModule::slot(std::string_view name, int index) {
     Family* family = find(name);
     if (family == nullptr || index < 0 || index >= family->spec.count) {
-        return false;
+        return nullptr;
     }
-    family->instances[static_cast<std::size_t>(index)].value = text;
-    return true;
+    return &family->instances[static_cast<std::size_t>(index)];
+}
+
+const SimulatedModule::Slot* SimulatedModule::slot(std::string_view name, int index) const {
+    return const_cast<SimulatedModule*>(this)->slot(name, index);
+}
+
+bool SimulatedModule::setValue(std::string_view name, int index, const std::string& text) {
+    std::lock_guard lock(mutex_);
+    Slot* instance = slot(name, index);
+    if (instance != nullptr) {
+        instance->value = text;
+    }
+    return instance != nullptr;
 }
 
 std::optional<bool> SimulatedModule::editable(std::string_view name, int index) const {
     std::lock_guard lock(mutex_);
-    const Family* family = find(name);
-    if (family == nullptr || index < 0 || index >= family->spec.count) {
-        return std::nullopt;
-    }
-    return family->instances[static_cast<std::size_t>(index)].editable;
+    const Slot* instance = slot(name, index);
+    return instance == nullptr ? std::nullopt : std::optional<bool>(instance->editable);
 }
 
 bool SimulatedModule::setEditable(std::string_view name, int index, bool editable) {
     std::lock_guard lock(mutex_);
-    Family* family = find(name);
-    if (family == nullptr || index < 0 || index >= family->spec.count) {
-        return false;
+    Slot* instance = slot(name, index);
+    if (instance != nullptr) {
+        instance->editable = editable;
     }
-    family->instances[static_cast<std::size_t>(index)].editable = editable;
-    return true;
+    return instance != nullptr;
 }
 
 std::optional<bool> SimulatedModule::ownedByFirm(std::string_view name, int index) const {
     std::lock_guard lock(mutex_);
-    const Family* family = find(name);
-    if (family == nullptr || index < 0 || index >= family->spec.count) {
-        return std::nullopt;
-    }
-    return family->instances[static_cast<std::size_t>(index)].ownedByFirm;
+    const Slot* instance = slot(name, index);
+    return instance == nullptr ? std::nullopt : std::optional<bool>(instance->ownedByFirm);
 }
 
 std::string SimulatedModule::currentValue(const Family& family, int index) const {

@@ -146,6 +146,9 @@ private:
 
     Family* find(std::string_view name);
     const Family* find(std::string_view name) const;
+    // One instance of a family; nothing for an unknown name or index.
+    Slot* slot(std::string_view name, int index);
+    const Slot* slot(std::string_view name, int index) const;
     std::string currentValue(const Family& family, int index) const;
     std::optional<std::vector<std::uint8_t>> encodeValue(const Family& family,
                                                          const std::string& text) const;
