@@ -179,6 +179,7 @@ TEST_F(FaultInjection, ASilentModuleStopsTheReadAfterFiveTimeOuts) {
 TEST_F(FaultInjection, UnpluggedInTheMiddleOfAReadEndsIt) {
     const auto file = scratch_ / "kept.tarn";
     const std::string before = goodFile(file);
+    module_.clearCounters();
     sim::ServerOptions slow;
     slow.delayMs = 5;
     startModule(slow);
