@@ -12,7 +12,7 @@ std::vector<std::uint8_t> bytesOf(const std::string& text) {
 }
 
 TEST(ProbeFraming, CheckValues) {
-    // Reference values of the Modbus specification's examples.
+    // Reference values of the worked examples published for Modbus framing.
     const std::vector<std::uint8_t> request = {0x01, 0x03, 0x00, 0x00, 0x00, 0x0A};
     EXPECT_EQ(modbusCrc16(request), 0xCDC5);
     EXPECT_EQ(modbusLrc(request), 0xF2);
