@@ -556,13 +556,10 @@ namespace {
 
 // Parameters of a branch and how many of them show a problem.
 void countProblems(const DescBranch& branch, int& parameters, int& problems) {
-    for (const auto& parameter : branch.parameters()) {
+    forEachParameter(branch, [&](Parameter& parameter) {
         ++parameters;
-        problems += parameter->statusText().empty() ? 0 : 1;
-    }
-    for (const auto& child : branch.children()) {
-        countProblems(*child, parameters, problems);
-    }
+        problems += parameter.statusText().empty() ? 0 : 1;
+    });
 }
 
 }  // namespace

@@ -336,4 +336,13 @@ std::vector<DisplayMember> DescBranch::displayMembers() {
     return members;
 }
 
+void forEachParameter(const DescBranch& branch, const std::function<void(Parameter&)>& visit) {
+    for (const auto& parameter : branch.parameters()) {
+        visit(*parameter);
+    }
+    for (const auto& child : branch.children()) {
+        forEachParameter(*child, visit);
+    }
+}
+
 }  // namespace tarn

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -126,5 +127,9 @@ private:
     std::vector<std::unique_ptr<DescBranch>> children_;
     std::vector<MemberKind> order_;
 };
+
+// Visits every parameter of `branch` and of the branches below it, each
+// branch's own parameters before its children's.
+void forEachParameter(const DescBranch& branch, const std::function<void(Parameter&)>& visit);
 
 }  // namespace tarn

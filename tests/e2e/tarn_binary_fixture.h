@@ -80,13 +80,10 @@ protected:
 
 // Every parameter of a tree with its value, "name:index=value".
 inline void values(const DescBranch& branch, std::vector<std::string>& out) {
-    for (const auto& p : branch.parameters()) {
-        out.push_back(p->networkName() + ":" + std::to_string(p->linearIndex()) + "=" +
-                      p->valueText());
-    }
-    for (const auto& child : branch.children()) {
-        values(*child, out);
-    }
+    forEachParameter(branch, [&out](Parameter& p) {
+        out.push_back(p.networkName() + ":" + std::to_string(p.linearIndex()) + "=" +
+                      p.valueText());
+    });
 }
 
 }  // namespace tarn::e2e

@@ -37,15 +37,6 @@ Timing timeRepeated(int repeats, const std::function<void()>& work) {
     return timing;
 }
 
-void forEachParameter(const DescBranch& branch, const std::function<void(Parameter&)>& visit) {
-    for (const auto& p : branch.parameters()) {
-        visit(*p);
-    }
-    for (const auto& child : branch.children()) {
-        forEachParameter(*child, visit);
-    }
-}
-
 int countParameters(const DescBranch* branch) {
     int count = 0;
     if (branch != nullptr) {

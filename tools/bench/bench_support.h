@@ -47,7 +47,6 @@ struct Timing {
 };
 Timing timeRepeated(int repeats, const std::function<void()>& work);
 
-void forEachParameter(const DescBranch& branch, const std::function<void(Parameter&)>& visit);
 int countParameters(const DescBranch* branch);
 
 // A folder of its own for the settings and the configuration file.

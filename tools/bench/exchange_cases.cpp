@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_line.h"
 #include "bench/bench_support.h"
 #include "bench/counting_progress_display.h"
 #include "comm/device_link.h"
@@ -22,54 +23,6 @@
 
 namespace tarn::bench {
 namespace {
-
-// The simulated module on a line with timing, the link and the engine on it.
-class Bench {
-public:
-    Bench(sim::SimulatedModule& module, int baud, int turnaroundUs, UserInteraction& ui)
-        : baud_(baud), link_(context_, &ui), engine_(link_, ui, display_) {
-        sim::ServerOptions options;
-        options.lineTiming = true;
-        options.turnaroundUs = turnaroundUs;
-        server_ = std::make_unique<sim::PtyServer>(module, options);
-        std::string error;
-        if (!server_->start(&error)) {
-            std::fprintf(stderr, "tarn-bench: %s\n", error.c_str());
-            return;
-        }
-        LinkSettings settings;
-        settings.port = server_->devicePath();
-        settings.baudRate = std::to_string(baud);
-        if (link_.OpenLink(settings, true) != SerialPort::kOpened) {
-            return;
-        }
-        EngineSettings engineSettings;
-        engineSettings.closingPause = std::chrono::milliseconds(0);
-        engine_.setSettings(engineSettings);
-        ready_ = true;
-    }
-    ~Bench() {
-        engine_.StopThreads();
-        link_.CloseLink();
-        server_->stop();
-    }
-
-    bool ready() const { return ready_; }
-    int baud() const { return baud_; }
-    ExchangeEngine& engine() { return engine_; }
-    DeviceLink& link() { return link_; }
-    sim::PtyServer& server() { return *server_; }
-    const bench::CountingProgressDisplay& display() const { return display_; }
-
-private:
-    int baud_;
-    bool ready_ = false;
-    std::unique_ptr<sim::PtyServer> server_;
-    LinkContext context_;
-    DeviceLink link_;
-    bench::CountingProgressDisplay display_;
-    ExchangeEngine engine_;
-};
 
 long percentile(std::vector<long> values, double fraction) {
     if (values.empty()) {
@@ -124,7 +77,7 @@ std::vector<long> terminalRoundTripsUs(int rounds) {
     return trips;
 }
 
-void exchangeCase(Bench& bench, DescBranch& root, int direction, bool write, int turnaroundUs) {
+void exchangeCase(BenchLine& bench, DescBranch& root, int direction, bool write, int turnaroundUs) {
     bench.link().port().setDirectionMode(direction);
     forEachParameter(root, [](Parameter& p) { p.setStatusText({}); });
     bench.server().resetStatistics();
@@ -185,7 +138,7 @@ void runExchange(const Options& options, TarnDocument& document, UserInteraction
         "turn-us p99-us max-us late-us max-us tmout other\n");
     for (const int baud : options.speeds) {
         auto module = makeModule(options.container, baud);
-        Bench bench(*module, baud, options.turnaroundUs, ui);
+        BenchLine bench(*module, baud, true, options.turnaroundUs, ui);
         if (!bench.ready() || !bench.engine().StartThreads({})) {
             std::printf("%6d: the simulated line could not be set up\n", baud);
             continue;

@@ -7,12 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_line.h"
 #include "bench/bench_support.h"
-#include "bench/counting_progress_display.h"
-#include "comm/device_link.h"
-#include "comm/exchange_engine.h"
-#include "comm/link_context.h"
-#include "sim/pty_server.h"
 
 namespace tarn::bench {
 namespace {
@@ -29,33 +25,11 @@ public:
     std::atomic<long> failed{0};
 };
 
-void scanCase(const Options& options, const DescBranch& scanners, int baud, bool lineTiming,
-              int direction, UserInteraction& ui) {
-    auto module = makeModule(options.container, baud);
-    sim::ServerOptions serverOptions;
-    serverOptions.lineTiming = lineTiming;
-    serverOptions.turnaroundUs = options.turnaroundUs;
-    sim::PtyServer server(*module, serverOptions);
-    std::string error;
-    if (!server.start(&error)) {
-        std::printf("the simulated line could not be set up: %s\n", error.c_str());
-        return;
-    }
-    LinkContext context;
-    DeviceLink link(context, &ui);
-    LinkSettings settings;
-    settings.port = server.devicePath();
-    settings.baudRate = std::to_string(baud);
-    if (link.OpenLink(settings, true) != SerialPort::kOpened) {
-        return;
-    }
-    link.port().setDirectionMode(direction);
-
-    // Fifty scanners made after the tree's own, in turn.
+// Fifty scanners made after the tree's own, in turn, polling every 100 ms.
+std::vector<std::unique_ptr<Parameter>> makeScanners(const DescBranch& scanners) {
     std::vector<const Parameter*> models;
     forEachParameter(scanners, [&models](Parameter& p) { models.push_back(&p); });
-    std::vector<std::unique_ptr<Parameter>> owned;
-    std::vector<Parameter*> list;
+    std::vector<std::unique_ptr<Parameter>> made;
     for (int i = 0; i < kScanners && !models.empty(); ++i) {
         const Parameter& model = *models[static_cast<std::size_t>(i) % models.size()];
         auto scanner = std::make_unique<Parameter>(model.networkName());
@@ -67,41 +41,52 @@ void scanCase(const Options& options, const DescBranch& scanners, int baud, bool
         scanner->setAddressOffset(model.addressOffset());
         scanner->createPollingTimer();
         scanner->setPollingPeriod(kScanPeriodMs);
-        list.push_back(scanner.get());
-        owned.push_back(std::move(scanner));
+        made.push_back(std::move(scanner));
     }
+    return made;
+}
 
-    bench::CountingProgressDisplay display;
-    CountingReceiver receiver;
-    {
-        ExchangeEngine engine(link, ui, display);
-        engine.setPollResultReceiver(&receiver);
-        engine.StartThreads(list);
-        for (auto* scanner : list) {
-            scanner->startPolling();
-        }
-        server.resetStatistics();
-        const double cpuBefore = processCpuSeconds();
-        const double simBefore = server.serverCpuSeconds();
-        const auto wallBefore = Clock::now();
-        std::this_thread::sleep_for(std::chrono::duration<double>(options.scanSeconds));
-        const double wall = seconds(Clock::now() - wallBefore);
-        const double simCpu = server.serverCpuSeconds() - simBefore;
-        const double programCpu = processCpuSeconds() - cpuBefore - simCpu;
-        const sim::LineStatistics line = server.statistics();
-        engine.StopThreads();
-        const double lineBusy =
-            static_cast<double>(line.charactersIn + line.charactersOut) * characterMs(baud) / 1000;
-        std::printf("%6d  %-9s %d %8.1f %8.1f %7.1f %%   %7.3f %%   %7.3f %%\n", baud,
-                    lineTiming ? "timed" : "immediate", direction,
-                    static_cast<double>(receiver.answered.load()) / wall,
-                    static_cast<double>(receiver.failed.load()) / wall,
-                    lineTiming ? 100.0 * lineBusy / wall : 0.0, 100.0 * programCpu / wall,
-                    100.0 * simCpu / wall);
-        std::fflush(stdout);
+void scanCase(const Options& options, const DescBranch& scanners, int baud, bool lineTiming,
+              int direction, UserInteraction& ui) {
+    auto module = makeModule(options.container, baud);
+    // The scanners outlive the engine's threads.
+    const auto owned = makeScanners(scanners);
+    std::vector<Parameter*> list;
+    for (const auto& scanner : owned) {
+        list.push_back(scanner.get());
     }
-    link.CloseLink();
-    server.stop();
+    BenchLine bench(*module, baud, lineTiming, options.turnaroundUs, ui);
+    if (!bench.ready()) {
+        return;
+    }
+    bench.link().port().setDirectionMode(direction);
+    sim::PtyServer& server = bench.server();
+    CountingReceiver receiver;
+    ExchangeEngine& engine = bench.engine();
+    engine.setPollResultReceiver(&receiver);
+    engine.StartThreads(list);
+    for (auto* scanner : list) {
+        scanner->startPolling();
+    }
+    server.resetStatistics();
+    const double cpuBefore = processCpuSeconds();
+    const double simBefore = server.serverCpuSeconds();
+    const auto wallBefore = Clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(options.scanSeconds));
+    const double wall = seconds(Clock::now() - wallBefore);
+    const double simCpu = server.serverCpuSeconds() - simBefore;
+    const double programCpu = processCpuSeconds() - cpuBefore - simCpu;
+    const sim::LineStatistics line = server.statistics();
+    engine.StopThreads();
+    const double lineBusy =
+        static_cast<double>(line.charactersIn + line.charactersOut) * characterMs(baud) / 1000;
+    std::printf("%6d  %-9s %d %8.1f %8.1f %7.1f %%   %7.3f %%   %7.3f %%\n", baud,
+                lineTiming ? "timed" : "immediate", direction,
+                static_cast<double>(receiver.answered.load()) / wall,
+                static_cast<double>(receiver.failed.load()) / wall,
+                lineTiming ? 100.0 * lineBusy / wall : 0.0, 100.0 * programCpu / wall,
+                100.0 * simCpu / wall);
+    std::fflush(stdout);
 }
 
 }  // namespace
