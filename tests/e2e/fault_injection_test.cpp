@@ -45,6 +45,13 @@ protected:
         return outcome;
     }
 
+    // The same read from a module with `faults` on its line.
+    ReadOutcome readWith(const sim::Faults& faults, const std::filesystem::path& file) {
+        module_.setFaults(faults);
+        startModule();
+        return read(file);
+    }
+
     // The names the module was asked for, in order.
     std::string requestNames() const {
         std::string names;
@@ -97,10 +104,8 @@ class RecoverableFaults : public FaultInjection,
                           public ::testing::WithParamInterface<RecoverableFault> {};
 
 TEST_P(RecoverableFaults, AreRepairedByResending) {
-    module_.setFaults(GetParam().faults);
-    startModule();
     const auto file = scratch_ / "read.tarn";
-    const ReadOutcome outcome = read(file);
+    const ReadOutcome outcome = readWith(GetParam().faults, file);
     EXPECT_EQ(outcome.run.exitCode, 0) << outcome.run.err;
     EXPECT_GE(outcome.parameters, 300);
     EXPECT_EQ(outcome.problems, 0) << outcome.run.out;
@@ -132,10 +137,8 @@ struct AnswerFault {
 class AnswerFaults : public FaultInjection, public ::testing::WithParamInterface<AnswerFault> {};
 
 TEST_P(AnswerFaults, FailTheParameterAndTheReadGoesOn) {
-    module_.setFaults(GetParam().faults);
-    startModule();
     const auto file = scratch_ / "read.tarn";
-    const ReadOutcome outcome = read(file);
+    const ReadOutcome outcome = readWith(GetParam().faults, file);
     // A damaged answer is no time-out and no line error: the exit code
     // stays 0, the summary and the error log tell.
     EXPECT_EQ(outcome.run.exitCode, 0) << outcome.run.err;
