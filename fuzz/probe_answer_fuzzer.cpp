@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view answer = fuzz::asText(data + 2, size - 2);
 
     const int code = checkProbeAnswer(selector, address, answer);
-    fuzzCheck(code == kProbeAnswered || code == kProbeBadCheck || code == kProbeWrongAddress ||
-              code == kProbeBadAnswer);
+    fuzzCheck(code == ProbeResult::Answered || code == ProbeResult::BadCheck ||
+              code == ProbeResult::WrongAddress || code == ProbeResult::BadAnswer);
     std::string text;
-    fuzzCheck(LinkErrorText(code, text) == (code != kProbeAnswered));
+    fuzzCheck(LinkErrorText(code, text) == (code != ProbeResult::Answered));
 
     // Each decoder, on the raw answer; what decodes re-encodes to a message
     // that decodes the same.

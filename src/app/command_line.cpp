@@ -78,13 +78,13 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
         }
     } else if (name == "prty") {
         if (value == "even") {
-            line.parity = CL::kParityEven;
+            line.parity = Parity::Even;
             netSetting();
         } else if (value == "odd") {
-            line.parity = CL::kParityOdd;
+            line.parity = Parity::Odd;
             netSetting();
         } else if (value == "no") {
-            line.parity = CL::kParityNone;
+            line.parity = Parity::None;
             netSetting();
         } else {
             line.flagsB &= ~CL::kNetworkSettings;
@@ -165,7 +165,7 @@ void CommandLine::clearTaskSettings() {
     flagsC = 0;
     port = 0;
     baudRate = 0;
-    parity = 0;
+    parity.reset();
     address.clear();
     dataBits = 0;
     stopBits.clear();

@@ -17,8 +17,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "model/network_settings.h"
 
 namespace tarn {
 
@@ -44,10 +47,6 @@ struct CommandLine {
     static constexpr std::uint8_t kWGiven = 0x04;
     static constexpr std::uint8_t kHGiven = 0x08;
 
-    // Parity values of "prty".
-    static constexpr std::uint8_t kParityEven = 1;
-    static constexpr std::uint8_t kParityOdd = 2;
-    static constexpr std::uint8_t kParityNone = 3;
     // Converter values of "rs485".
     static constexpr std::uint8_t kConverterAuto = 1;
     static constexpr std::uint8_t kConverterOff = 2;
@@ -59,8 +58,8 @@ struct CommandLine {
     std::uint8_t flagsC = 0;
     std::uint8_t port = 0;  // COM number; 0: not given
     std::uint32_t baudRate = 0;
-    std::uint8_t parity = 0;  // 0: not given
-    std::string address;      // at most 5 characters
+    std::optional<Parity> parity;  // "even", "odd" or "no"
+    std::string address;           // at most 5 characters
     std::uint8_t dataBits = 0;
     std::string stopBits;  // at most 4 characters
     std::uint8_t addressLength = 0;

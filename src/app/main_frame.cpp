@@ -13,8 +13,8 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "app/command_ids.h"
 #include "description/tree_modes.h"
+#include "document/command_ids.h"
 
 namespace tarn {
 
@@ -193,12 +193,18 @@ void CMainFrame::showDirectionMode(int mode) {
 }
 
 void CMainFrame::lockGeometry(const QRect& geometry) {
+    // Changing the window flags of a shown window hides it: they are set
+    // first, and a window that was shown is shown again.
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     locked_ = true;
     lockedGeometry_ = geometry;
     setGeometry(geometry);
     setFixedSize(geometry.size());
-    setWindowFlag(Qt::WindowMinimizeButtonHint, false);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    if (visible) {
+        show();
+    }
 }
 
 void CMainFrame::unlockGeometry() {
@@ -206,12 +212,21 @@ void CMainFrame::unlockGeometry() {
         return;
     }
     locked_ = false;
+    const bool visible = isVisible();
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    if (isVisible()) {
-        show();  // the window flags take effect when it is shown again
+    if (visible) {
+        show();  // the window flags took it off the screen
+    }
+}
+
+void CMainFrame::setCommandsEnabled(bool enabled) {
+    commandsEnabled_ = enabled;
+    menuBar()->setEnabled(enabled);
+    for (QToolBar* bar : findChildren<QToolBar*>()) {
+        bar->setEnabled(enabled);
     }
 }
 
@@ -238,6 +253,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     emit closeRequested();
     if (closeAllowed_) {
         event->accept();
+        emit closed();
     } else {
         event->ignore();
     }

@@ -52,6 +52,11 @@ public:
     void setRecentFiles(const QStringList& paths);
     void showStatus(const QString& text);
 
+    // Menus and toolbar take commands (false: grey while the program
+    // waits; the offline greying stays as it is).
+    void setCommandsEnabled(bool enabled);
+    bool commandsEnabled() const { return commandsEnabled_; }
+
 signals:
     void commandRaised(int id);
     void recentFileChosen(const QString& path);
@@ -59,6 +64,8 @@ signals:
     // The user (or a close request) wants the window closed; the receiver
     // decides (closeAllowed).
     void closeRequested();
+    // The window was closed (the close was allowed).
+    void closed();
 
 public:
     // Whether a close request is carried out (set by the application).
@@ -85,6 +92,7 @@ private:
     QLabel* statusLabel_ = nullptr;
     bool offline_ = false;
     bool locked_ = false;
+    bool commandsEnabled_ = true;
     bool closeAllowed_ = true;
     QRect lockedGeometry_;
 };

@@ -15,26 +15,18 @@ std::string textOrNoData(const std::string& value) {
     return value.empty() || value == "0" ? std::string(kNoData) : value;
 }
 
-std::string parityText(std::uint8_t parity) {
-    switch (parity) {
-        case CommandLine::kParityEven:
-            return "Четность";
-        case CommandLine::kParityOdd:
-            return "Нечетность";
-        case CommandLine::kParityNone:
-            return "Отсутствует";
-        default:
-            return std::string(kNoData);
-    }
+std::string parityOrNoData(const std::optional<Parity>& parity) {
+    return parity ? std::string(parityText(*parity)) : std::string(kNoData);
 }
 
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> commandLineNetworkValues(const CommandLine& line) {
+    // The order in which the settings are applied.
     return {
         {"Addr", textOrNoData(line.address)},   {"A.Len", numberOrNoData(line.addressLength)},
-        {"bPS", numberOrNoData(line.baudRate)}, {"Len", numberOrNoData(line.dataBits)},
-        {"Sbit", textOrNoData(line.stopBits)},  {"PrtY", parityText(line.parity)},
+        {"bPS", numberOrNoData(line.baudRate)}, {"LEn", numberOrNoData(line.dataBits)},
+        {"Sbit", textOrNoData(line.stopBits)},  {"PrtY", parityOrNoData(line.parity)},
     };
 }
 
@@ -58,7 +50,8 @@ void applyCommandLineNetworkSettings(const CommandLine& line, NetRS485prg& progr
         }
     }
     if (!newNetParam && given && line.port != 0) {
-        programSettings.setValueByName("Port", "COM" + std::to_string(line.port), false);
+        programSettings.setValueByName(kPortSetting.networkName, "COM" + std::to_string(line.port),
+                                       false);
     }
 }
 

@@ -14,7 +14,7 @@ namespace tarn {
 class DescBranch;
 class NetRS485prg;
 
-// The value texts of "Addr", "A.Len", "bPS", "Len", "Sbit", "PrtY" in this
+// The value texts of "Addr", "A.Len", "bPS", "LEn", "Sbit", "PrtY" in this
 // order; "Нет данных" for a setting not given (or given as 0).
 std::vector<std::pair<std::string, std::string>> commandLineNetworkValues(const CommandLine& line);
 

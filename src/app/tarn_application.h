@@ -1,18 +1,16 @@
-// TarnApplication: the program as a whole — start-up, the document and its
-// commands, the exchange engine, the main window, unattended operation and
-// the exit code.
+// TarnApplication: the program as a whole. It owns the settings, the
+// program-wide link values, the boxes, the document, the link to the module,
+// the exchange engine and the main window, connects them, and hands each
+// menu command to the part that carries it out.
 //
-// Start-up, in order: the settings, the command line, the program's port
-// settings and service parameters, the installation record, the search for
-// the module (the connection dialog when it fails in interactive use), the
-// configuration file or a new document (the operating mode), the main
-// window, and in unattended operation the task the command line asks for.
+// The start-up order lives in StartupSequence, the unattended task in
+// UnattendedRun, the file commands in FileCommands and the document's
+// device and service commands in DocumentCommands.
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -26,14 +24,14 @@ namespace tarn {
 
 class CMainFrame;
 class CTARNTreeListView;
-class DescBranch;
 class DeviceLink;
+class DocumentCommands;
 class ExchangeEngine;
-class ExitWatcher;
+class FileCommands;
 class QtProgressDisplay;
 class RecentFiles;
-class StartupWindow;
 class TarnDocument;
+class UnattendedRun;
 
 class TarnApplication : public QObject, public EngineObserver {
     Q_OBJECT
@@ -56,19 +54,36 @@ public:
     CMainFrame* mainFrame() const { return frame_.get(); }
     CTARNTreeListView* view() const { return view_; }
     TarnDocument& document() { return *document_; }
+    DeviceLink& link() { return *link_; }
+    ExchangeEngine& engine() { return *engine_; }
     LinkContext& linkContext() { return context_; }
+    SettingsStore& settings() { return settings_; }
     const CommandLine& commandLine() const { return line_; }
+    CommandLine& commandLine() { return line_; }
     UserInteraction& ui() { return *ui_; }
+    FileCommands& files() { return *files_; }
+    DocumentCommands& commands() { return *commands_; }
+    UnattendedRun& unattendedRun() { return *unattended_; }
+    bool headless() const { return headless_; }
+    int accessLevel() const { return accessLevel_; }
 
-    // What the last whole-tree task did ("чтение: параметров 336, с
-    // ошибками 0, время 2.1 с"); empty when none ran.
+    // The one-line account of an unattended run's task ("чтение: параметров
+    // 336, с ошибками 0, время 2.1 с"); empty when none ran.
     QString taskSummary() const;
 
     // Runs a command as its menu item does.
     void runCommand(int id);
     // Opens a configuration file as "Открыть" does.
     bool openFile(const QString& path);
-    bool saveFile(const QString& path);
+
+    // ---- Wiring used by the start-up ----------------------------------
+    // The boxes, the document, the link and the engine.
+    void createParts();
+    // The main window with its view, connected to the commands.
+    void createMainWindow();
+    // The view shows the document anew and the worker threads run over its
+    // scanners.
+    void documentChanged();
 
     // EngineObserver.
     void viewRedrawRequested() override;
@@ -78,31 +93,15 @@ public:
     void taskDone() override;
 
 private:
-    bool constructDocument();
-    bool newDocument();
-    bool openDocument(const QString& path);
-    void documentChanged();
-    void detachView();
-    void createMainWindow();
-    void placeMainWindow();
-    void startupRunner();
-    void unattendedTaskEnded();
-    void exitRequested();
-    void showTitle();
-
-    void wholeTreeExchange(int id, DescBranch* branch);
-    void identifyDevice();
-    bool sendInit();
-    void initialiseDevice();
-    void aplyCommand();
-    void toggleProgramMode(int id);
+    void programModeToggled(int id);
     void openHelp();
-    void fileOpen();
-    void fileSave(bool askForName);
+    void showAbout();
+    void showTitle();
+    void pauseWithWindowsPainting(std::chrono::milliseconds duration);
+    void quitWhenIdle();
 
     CommandLine line_;
     bool headless_;
-    std::string programPath_;
     SettingsStore settings_;
     LinkContext context_;
     std::unique_ptr<UserInteraction> ui_;
@@ -111,23 +110,12 @@ private:
     std::unique_ptr<TarnDocument> document_;
     std::unique_ptr<DeviceLink> link_;
     std::unique_ptr<ExchangeEngine> engine_;
+    std::unique_ptr<DocumentCommands> commands_;
+    std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<UnattendedRun> unattended_;
     std::unique_ptr<CMainFrame> frame_;
     CTARNTreeListView* view_ = nullptr;
-    std::unique_ptr<ExitWatcher> exitWatcher_;
-    std::unique_ptr<StartupWindow> startupWindow_;
-    QString documentPath_;
     int accessLevel_ = 0;
-    bool quit_ = false;
-    bool taskPosted_ = false;
-    bool taskEnded_ = false;
-    std::atomic<bool> exitRequested_{false};
-    struct TaskSummary {
-        bool ran = false;
-        QString task;
-        int parameters = 0;
-        int problems = 0;
-        double seconds = 0;
-    } summary_;
 };
 
 }  // namespace tarn

@@ -29,7 +29,7 @@ ControlModeCheck checkControlMode(ExchangeEngine& engine, UserInteraction& ui,
     for (int output = 0; output < kOutputs && allDirect; ++output) {
         for (Parameter& parameter : pair) {
             parameter.setLinearIndex(output * kIndexStep);
-            if (engine.ReadParameter(parameter) != 0 || !parameter.statusText().empty()) {
+            if (!engine.ReadParameter(parameter).succeeded() || !parameter.statusText().empty()) {
                 return ControlModeCheck::ReadFailed;
             }
         }

@@ -5,26 +5,15 @@
 #include "comm/probe_framing.h"
 #include "model/object_with_parameters.h"
 #include "model/parameter.h"
+#include "model/port_settings.h"
 
 namespace tarn {
-
-LinkSettings linkSettingsFrom(const ObjectWithParameters& programSettings) {
-    LinkSettings settings;
-    settings.port = programSettings.valueByName("Port");
-    settings.baudRate = programSettings.valueByName("bPS");
-    settings.address = programSettings.valueByName("Addr");
-    settings.addressLength = programSettings.valueByName("A.Len");
-    settings.dataBits = programSettings.valueByName("LEn");
-    settings.stopBits = programSettings.valueByName("Sbit");
-    settings.parity = programSettings.valueByName("PrtY");
-    return settings;
-}
 
 bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings) {
     SerialPort& port = link.port();
     LinkContext& context = link.context();
     port.setDirectionMode(SerialPort::kDirectionByRts);
-    link.OpenLink(linkSettingsFrom(programSettings), true);
+    link.OpenLink(portSettingsFrom(programSettings), true);
 
     // The converter may switch the line direction by itself or need RTS:
     // one attempt each, the self-switching one first.
@@ -50,7 +39,7 @@ bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings)
     for (const int selector : {kProtocolModbusRtu, kProtocolModbusAscii, kProtocolDcon}) {
         context.setProtocolSelector(selector);
         Parameter probe("dev");
-        if (link.ExchangeParameter(probe, true) == kProbeAnswered) {
+        if (link.ExchangeParameter(probe, true) == ExchangeResult::Ok) {
             context.clearRunResultBits(kRunTimeout | kRunNoDevice);
             context.setProtocolSelector(kProtocolDevice);
             return true;

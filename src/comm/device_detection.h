@@ -2,17 +2,10 @@
 // start-up runs and the connection dialog repeats.
 #pragma once
 
-#include "comm/link_settings.h"
-
 namespace tarn {
 
 class DeviceLink;
 class ObjectWithParameters;
-
-// The port settings held by the program's own network-settings group
-// (NetRS485prg): the value texts of "Port", "bPS", "Addr", "A.Len", "LEn",
-// "Sbit" and "PrtY". A missing parameter gives an empty text.
-LinkSettings linkSettingsFrom(const ObjectWithParameters& programSettings);
 
 // Opens the link with the program's settings (reporting a port that cannot
 // be opened) and looks for the module: "dev"/"ver" with a converter that

@@ -18,7 +18,7 @@ unsigned IdentifyDevice(DeviceLink& link, UserInteraction* messages) {
     std::string errors;
     std::string information;
 
-    if (link.ExchangeParameter(model, true) != kExchangeOk) {
+    if (link.ExchangeParameter(model, true) != ExchangeResult::Ok) {
         errors += "Ошибка команды 'dev':\n" + model.statusText() + "\n";
     } else {
         flags |= kDeviceAnswered;
@@ -28,7 +28,7 @@ unsigned IdentifyDevice(DeviceLink& link, UserInteraction* messages) {
         }
     }
 
-    if (link.ExchangeParameter(version, true) != kExchangeOk) {
+    if (link.ExchangeParameter(version, true) != ExchangeResult::Ok) {
         errors += "Ошибка команды 'ver':\n" + version.statusText() + "\n";
     } else {
         information += "Версия ПО: " + version.valueText() + "\n";

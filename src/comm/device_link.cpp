@@ -21,19 +21,6 @@ constexpr int kLostStartResends = 15;
 constexpr int kLateAnswersSetAside = 4;
 constexpr int kProbeTimeoutResends = 3;
 
-int parityCode(const std::string& text, int current) {
-    if (text::equalsNoCase(text, "Отсутствует")) {
-        return kParityNone;
-    }
-    if (text::equalsNoCase(text, "Четность")) {
-        return kParityEven;
-    }
-    if (text::equalsNoCase(text, "Нечетность")) {
-        return kParityOdd;
-    }
-    return current;
-}
-
 }  // namespace
 
 DeviceLink::DeviceLink(LinkContext& context, UserInteraction* ui) : context_(context), ui_(ui) {}
@@ -63,37 +50,31 @@ std::string DeviceLink::openFailureText(const std::string& portName, const std::
     return text;
 }
 
-int DeviceLink::OpenLink(const LinkSettings& settings, bool report) {
+PortOpenResult DeviceLink::OpenLink(const PortSettings& settings, bool report) {
     std::lock_guard lock(lock_);
     if (port_.isOpen()) {
         port_.Close();
     }
-    port_.setPortName(settings.port);
-    port_.setBaudRate(numbers::leadingInteger(settings.baudRate));
-    port_.setAddress(numbers::leadingInteger(settings.address));
-    port_.setAddressLength(numbers::leadingInteger(settings.addressLength));
-    port_.setDataBits(numbers::leadingInteger(settings.dataBits));
-    port_.setStopBits(numbers::leadingInteger(settings.stopBits));
-    port_.setParity(parityCode(settings.parity, port_.parity()));
+    port_.setPortSettings(settings);
     if (context_.portSuppressed()) {
-        return SerialPort::kCannotOpen;
+        return PortOpenResult::CannotOpen;
     }
-    const int result = port_.Open();
-    if (result != SerialPort::kOpened) {
+    const PortOpenResult result = port_.Open();
+    if (result != PortOpenResult::Opened) {
         context_.addRunResultBits(kRunPortNotOpened);
     } else {
         context_.clearRunResultBits(kRunPortNotOpened);
     }
-    if (result != SerialPort::kOpened && report && !context_.portMessagesSuppressed() &&
+    if (result != PortOpenResult::Opened && report && !context_.portMessagesSuppressed() &&
         ui_ != nullptr) {
-        const int error = result == SerialPort::kCannotOpen ? port_.lastOpenError() : 0;
+        const int error = result == PortOpenResult::CannotOpen ? port_.lastOpenError() : 0;
         ui_->showMessage(openFailureText(settings.port, port_.devicePath(), error),
                          kOpenFailureCaption, MessageIcon::Error, kMessageTopmost);
     }
     return result;
 }
 
-int DeviceLink::CloseLink() {
+PortCloseResult DeviceLink::CloseLink() {
     std::lock_guard lock(lock_);
     return port_.Close();
 }
@@ -119,13 +100,14 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
     std::string received;
     AnswerCheck check;
     while (true) {
-        const int result = listen ? port_.Listen(received) : port_.Transceive(wire, received);
+        const TransferResult result =
+            listen ? port_.Listen(received) : port_.Transceive(wire, received);
         listen = false;
         if (command == kHashAply) {
             // The module switches its line at once; nobody answers.
             return true;
         }
-        if (result == SerialPort::kAborted && port_.stopEvent().isSignalled()) {
+        if (result == TransferResult::Aborted && port_.stopEvent().isSignalled()) {
             // The program stops the exchange (shutdown, worker threads
             // stopped): resending would only fail again at once. It is no
             // fault of the line, so the run result code keeps what it holds
@@ -133,7 +115,7 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             status = kTextLostStart;
             return false;
         }
-        if (result == SerialPort::kNoAnswer) {
+        if (result == TransferResult::NoAnswer) {
             answerMayBeLate_ = true;
             if (timeouts == kTimeoutResends) {
                 status = kTextTimeout;
@@ -143,7 +125,7 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             ++timeouts;
             continue;
         }
-        if (result == SerialPort::kLineError) {
+        if (result == TransferResult::LineError) {
             if (lineErrors == kLineErrorResends) {
                 status = kTextBadPortSettings;
                 context_.noteLineFault();
@@ -196,26 +178,26 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
     return false;
 }
 
-int DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
+ProbeResult DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
     if (port_.addressLength() == 11) {
-        return -1;
+        return ProbeResult::NotPossible;
     }
     const std::string wire = buildProbe(selector, port_.address());
     if (wire.empty()) {
-        return -1;
+        return ProbeResult::NotPossible;
     }
     std::lock_guard lock(lock_);
     const auto end = selector == kProtocolModbusRtu ? AnswerCollector::End::Silence
                                                     : AnswerCollector::End::CarriageReturn;
     int timeouts = 0;
     int lineErrors = 0;
-    int code = kProbeAnswered;
+    ProbeResult code = ProbeResult::Answered;
     std::string received;
     while (true) {
-        const int result = port_.Transceive(wire, received, end);
-        if (result == SerialPort::kNoAnswer) {
+        const TransferResult result = port_.Transceive(wire, received, end);
+        if (result == TransferResult::NoAnswer) {
             if (timeouts == kProbeTimeoutResends) {
-                code = kProbeTimeout;
+                code = ProbeResult::Timeout;
                 break;
             }
             ++timeouts;
@@ -225,9 +207,9 @@ int DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
                                        : SerialPort::kDirectionByRts);
             continue;
         }
-        if (result == SerialPort::kLineError) {
+        if (result == TransferResult::LineError) {
             if (lineErrors == kLineErrorResends) {
-                code = kProbeLineErrors;
+                code = ProbeResult::LineErrors;
                 break;
             }
             ++lineErrors;

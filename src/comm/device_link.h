@@ -16,23 +16,15 @@
 #include <vector>
 
 #include "comm/link_context.h"
-#include "comm/link_settings.h"
+#include "comm/probe_framing.h"
 #include "comm/serial_port.h"
+#include "model/exchange_result.h"
+#include "model/port_settings.h"
 
 namespace tarn {
 
 class Parameter;
 class UserInteraction;
-
-// Results of ExchangeParameter.
-inline constexpr int kExchangeOk = 0;
-inline constexpr int kExchangeNoParameter = -1;
-inline constexpr int kExchangeFailed = 1;       // the transaction failed
-inline constexpr int kExchangeUndecodable = 2;  // answer not decodable, bad name code
-inline constexpr int kExchangeNoWriteCoding = 3;
-inline constexpr int kExchangeBadValue = 4;  // value or network name cannot be coded
-inline constexpr int kExchangeAttributesFailed = 200;
-inline constexpr int kExchangeAttributeSize = 201;
 
 // Texts of the port-open failure box.
 inline constexpr std::string_view kOpenFailureCaption = "Ошибка драйвера последовательного порта";
@@ -41,7 +33,6 @@ struct ExchangeRequest {
     int readFlag = 1;  // 1: read the parameter, 0: write it
     Parameter* parameter = nullptr;
     std::vector<std::string>* trace = nullptr;  // lines describing the bytes; may be absent
-    int spare = 0;
 };
 
 class DeviceLink {
@@ -59,10 +50,11 @@ public:
     // Closes the port, takes the settings, opens the port (unless the
     // program runs offline) and keeps the run result code's port bit. On
     // failure with `report`, shows the failure box unless port messages are
-    // suppressed. Returns the result of SerialPort::Open (-1 when offline).
-    int OpenLink(const LinkSettings& settings, bool report);
+    // suppressed. Returns the result of SerialPort::Open (CannotOpen when
+    // offline).
+    PortOpenResult OpenLink(const PortSettings& settings, bool report);
     // Closes the port under the exchange lock.
-    int CloseLink();
+    PortCloseResult CloseLink();
 
     // One request and its answer, with resends. The address is the module's
     // address plus `addressOffset` (-1: address 255). On success, and on an
@@ -73,15 +65,19 @@ public:
                        std::vector<std::uint8_t>& answer, std::string& status,
                        std::int32_t addressOffset);
 
-    int ExchangeParameter(const ExchangeRequest& request);
-    int ExchangeParameter(Parameter& parameter, bool read,
-                          std::vector<std::string>* trace = nullptr);
+    // Reads or writes one parameter. While the connection search probes
+    // another framing (the protocol selector is not the device protocol),
+    // the probe of that framing is sent instead: Ok when it was answered,
+    // else Failed with the probe's text in the parameter's status.
+    ExchangeResult ExchangeParameter(const ExchangeRequest& request);
+    ExchangeResult ExchangeParameter(Parameter& parameter, bool read,
+                                     std::vector<std::string>* trace = nullptr);
 
     // Sends the fixed probe of framing `selector` (1-3) to the module's
-    // address and checks the answer: 0, or 2-6 (LinkErrorText gives the
-    // text, which also goes into the parameter's status when one is given);
-    // -1 with 11-bit addressing or an unknown framing.
-    int ProbeFrame(int selector, Parameter* parameter = nullptr);
+    // address and checks the answer (LinkErrorText gives the text of a
+    // failure, which also goes into the parameter's status when one is
+    // given); NotPossible with 11-bit addressing or an unknown framing.
+    ProbeResult ProbeFrame(int selector, Parameter* parameter = nullptr);
 
     // The text of the port-open failure box, with the reason when the system
     // gave one we can explain.
@@ -89,9 +85,10 @@ public:
                                        int error);
 
 private:
-    int exchangeOne(Parameter& parameter, bool read, std::vector<std::string>* trace);
-    int exchangeAttributes(Parameter& parameter, bool read);
-    int exchangeNetworkName(Parameter& parameter, bool read, std::vector<std::string>* trace);
+    ExchangeResult exchangeOne(Parameter& parameter, bool read, std::vector<std::string>* trace);
+    ExchangeResult exchangeAttributes(Parameter& parameter, bool read);
+    ExchangeResult exchangeNetworkName(Parameter& parameter, bool read,
+                                       std::vector<std::string>* trace);
 
     LinkContext& context_;
     UserInteraction* ui_;

@@ -61,12 +61,17 @@ const std::array<CodeText, 44> kDeviceErrors = {{
     {75, "Ошибка выполнения функции PrevWriteActions()"},
 }};
 
-const std::array<CodeText, 5> kLinkErrors = {{
-    {2, "Таймаут при передаче данных (нет связи)"},
-    {3, "Ошибки на линии связи"},
-    {4, "Ошибка в контрольной сумме"},
-    {5, "Адрес устройства в запросе не соответствует адресу в ответе."},
-    {6, "Некорректный ответ"},
+struct ProbeText {
+    ProbeResult result;
+    std::string_view text;
+};
+
+const std::array<ProbeText, 5> kLinkErrors = {{
+    {ProbeResult::Timeout, "Таймаут при передаче данных (нет связи)"},
+    {ProbeResult::LineErrors, "Ошибки на линии связи"},
+    {ProbeResult::BadCheck, "Ошибка в контрольной сумме"},
+    {ProbeResult::WrongAddress, "Адрес устройства в запросе не соответствует адресу в ответе."},
+    {ProbeResult::BadAnswer, "Некорректный ответ"},
 }};
 
 }  // namespace
@@ -86,9 +91,9 @@ int DeviceErrorText(const std::uint8_t* data, int length, std::string& text) {
     return 1;
 }
 
-bool LinkErrorText(int code, std::string& text) {
+bool LinkErrorText(ProbeResult result, std::string& text) {
     for (const auto& [known, message] : kLinkErrors) {
-        if (known == code) {
+        if (known == result) {
             text = message;
             return true;
         }

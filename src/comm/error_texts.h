@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "comm/probe_framing.h"
+
 namespace tarn {
 
 // Transaction texts.
@@ -42,8 +44,8 @@ inline constexpr std::string_view kTextBadNameCharacter =
 // 0 is returned.
 int DeviceErrorText(const std::uint8_t* data, int length, std::string& text);
 
-// The text of a probe's result code 2-6 into `text`, returning true; any
-// other code gives the empty text and false.
-bool LinkErrorText(int code, std::string& text);
+// The text of a failed probe's result into `text`, returning true; Answered
+// and NotPossible give the empty text and false.
+bool LinkErrorText(ProbeResult result, std::string& text);
 
 }  // namespace tarn

@@ -234,6 +234,7 @@ bool ExchangeEngine::runTask(const Task& task, int total) {
         callerActions_.clear();
         applyRequested_ = false;
         taskStopped_ = false;
+        lastCounts_ = {};
     }
     total_.store(total);
     processed_.store(0);
@@ -269,47 +270,52 @@ void ExchangeEngine::runOnTransmitThread(const Task& task) {
     {
         std::lock_guard lock(link_.exchangeLock());
         if (!port.isOpen()) {
-            portOpenedHere = port.Open() == SerialPort::kOpened;
+            portOpenedHere = port.Open() == PortOpenResult::Opened;
         }
     }
+    ExchangeCounts counts;
     switch (task.code) {
         case TaskCode::ReadBranch:
             if (task.branch != nullptr) {
-                task.branch->readAll(*this);
+                counts = task.branch->readAll(*this);
             }
             break;
         case TaskCode::WriteBranch:
             if (task.branch != nullptr) {
-                task.branch->writeAll(*this, kWriteAll);
+                counts = task.branch->writeAll(*this, kWriteAll);
             }
             break;
         case TaskCode::WriteChanged:
             if (task.branch != nullptr) {
-                task.branch->writeAll(*this, kWriteChanged);
+                counts = task.branch->writeAll(*this, kWriteChanged);
             }
             break;
         case TaskCode::Compare:
             if (task.branch != nullptr) {
-                task.branch->compareAll(*this);
+                counts = task.branch->compareAll(*this);
             }
             break;
         case TaskCode::Initialise:
             if (task.branch != nullptr) {
-                task.branch->writeAll(*this, kWriteInitialValues);
+                counts = task.branch->writeAll(*this, kWriteInitialValues);
             }
             break;
         case TaskCode::ReadParameter:
             processed_.store(0);
             if (task.parameter != nullptr) {
-                ReadParameter(*task.parameter);
+                counts = {1, ReadParameter(*task.parameter).succeeded() ? 0 : 1};
             }
             break;
         case TaskCode::WriteParameter:
             processed_.store(0);
             if (task.parameter != nullptr) {
-                WriteParameter(*task.parameter, kWriteAll);
+                counts = {1, WriteParameter(*task.parameter, kWriteAll).succeeded() ? 0 : 1};
             }
             break;
+    }
+    {
+        std::lock_guard lock(taskMutex_);
+        lastCounts_ = counts;
     }
     endOfTask(portOpenedHere);
 }
@@ -407,6 +413,16 @@ void ExchangeEngine::showProgress(std::string_view text, bool scrollToEnd) {
         update.position = processed;
     }
     display_.update(update);
+}
+
+ExchangeCounts ExchangeEngine::lastTaskCounts() const {
+    std::lock_guard lock(taskMutex_);
+    return lastCounts_;
+}
+
+bool ExchangeEngine::lastTaskStopped() const {
+    std::lock_guard lock(taskMutex_);
+    return taskStopped_;
 }
 
 int ExchangeEngine::compareDifferences() const {

@@ -61,11 +61,6 @@ enum class TaskCode : int {
 
 std::string_view taskTitle(TaskCode code);
 
-// Results of the operations besides those of ExchangeParameter.
-inline constexpr int kCompareInterrupted = 3;
-inline constexpr int kWriteNoData = 5;
-inline constexpr int kSkippedNegativeIndex = 6;
-
 // Texts the operations and starters produce.
 inline constexpr std::string_view kTextTaskDone =
     "Задание выполнено. Окно будет закрыто автоматически.";
@@ -125,16 +120,18 @@ public:
     bool RunWriteParameter(Parameter* parameter);
 
     // ---- Operations on one parameter (any thread) ----------------------
-    // The result of ExchangeParameter (0: success), or 6 for a parameter
+    // These are also the ParameterExchanger of the branches' group loops.
+    // The result of ExchangeParameter, or NegativeIndex for a parameter
     // with a negative linear index.
-    int ReadParameter(Parameter& parameter);
+    OperationResult ReadParameter(Parameter& parameter) override;
     // Mode kWriteAll (1), kWriteChanged (0) or kWriteInitialValues (-1).
-    // The result of ExchangeParameter, 5 for "Нет данных", or 6.
-    int WriteParameter(Parameter& parameter, int mode);
-    // The result of the module's read, 3 when interrupted, or 6.
-    int CompareParameter(Parameter& parameter);
+    // The result of ExchangeParameter, NoData for "Нет данных", or
+    // NegativeIndex.
+    OperationResult WriteParameter(Parameter& parameter, int mode) override;
+    // The result of the module's read, Interrupted, or NegativeIndex.
+    OperationResult CompareParameter(Parameter& parameter) override;
     // A line in the open progress window; nothing when none is open.
-    void ProgressLine(std::string_view text);
+    void ProgressLine(std::string_view text) override;
 
     // ---- Interruption --------------------------------------------------
     // The window's "Прервать!": raises the interrupt and sets the run
@@ -148,20 +145,18 @@ public:
     bool taskRunning() const;
 
     // ---- State a task leaves -------------------------------------------
+    // The parameters the last task handled and how many of them failed.
+    ExchangeCounts lastTaskCounts() const;
+    // The last task was stopped before its end (interrupted or shut down).
+    bool lastTaskStopped() const;
     int compareDifferences() const;
     std::string compareReport() const;
     int processedCount() const { return processed_.load(); }
     int totalCount() const { return total_.load(); }
     int consecutiveFailures() const { return consecutiveFailures_.load(); }
 
-    // ---- ParameterExchanger (the branches' group loops) ----------------
-    int readParameter(Parameter& parameter) override { return ReadParameter(parameter); }
-    int writeParameter(Parameter& parameter, int mode) override {
-        return WriteParameter(parameter, mode);
-    }
-    int compareParameter(Parameter& parameter) override { return CompareParameter(parameter); }
+    // ---- ParameterExchanger ---------------------------------------------
     bool stopRequested() const override;
-    void progressLine(std::string_view text) override { ProgressLine(text); }
 
 private:
     struct Task {
@@ -206,6 +201,7 @@ private:
     // The last task was stopped before its end (interrupt or shutdown).
     bool taskStopped_ = false;
     std::vector<std::function<void()>> callerActions_;
+    ExchangeCounts lastCounts_;
     int compareDifferences_ = 0;
     std::string compareReport_;
 

@@ -73,14 +73,14 @@ void ExchangeEngine::noteFailure(const Parameter& parameter) {
     }
 }
 
-int ExchangeEngine::ReadParameter(Parameter& parameter) {
+OperationResult ExchangeEngine::ReadParameter(Parameter& parameter) {
     ++processed_;
     if (parameter.linearIndex() < 0) {
-        return kSkippedNegativeIndex;
+        return OperationSkip::NegativeIndex;
     }
-    const int result = link_.ExchangeParameter(parameter, true);
+    const ExchangeResult result = link_.ExchangeParameter(parameter, true);
     bool timedOut = false;
-    if (result != kExchangeOk) {
+    if (result != ExchangeResult::Ok) {
         noteFailure(parameter);
         timedOut = parameter.statusText() == kTextTimeout;
     }
@@ -114,16 +114,16 @@ int ExchangeEngine::ReadParameter(Parameter& parameter) {
     return result;
 }
 
-int ExchangeEngine::WriteParameter(Parameter& parameter, int mode) {
+OperationResult ExchangeEngine::WriteParameter(Parameter& parameter, int mode) {
     ++processed_;
     const std::string line = "  Запись: " + label(parameter);
     const std::string value = mode < 0 ? parameter.initialValue() : parameter.valueText();
     if (value == kNoData) {
         parameter.setStatusText(std::string(kTextNotInitialised));
-        return kWriteNoData;
+        return OperationSkip::NoData;
     }
     if (parameter.linearIndex() < 0) {
-        return kSkippedNegativeIndex;
+        return OperationSkip::NegativeIndex;
     }
     if (mode < 0) {
         if (parameter.hasName("clb.k")) {
@@ -134,8 +134,8 @@ int ExchangeEngine::WriteParameter(Parameter& parameter, int mode) {
             parameter.setValueText(parameter.initialValue());
         }
     }
-    const int result = link_.ExchangeParameter(parameter, false);
-    if (result != kExchangeOk) {
+    const ExchangeResult result = link_.ExchangeParameter(parameter, false);
+    if (result != ExchangeResult::Ok) {
         noteFailure(parameter);
     } else {
         if (isDeviceSetting(parameter)) {
@@ -144,7 +144,8 @@ int ExchangeEngine::WriteParameter(Parameter& parameter, int mode) {
         consecutiveFailures_.store(0);
     }
     ProgressLine(line + " = " + parameter.valueText() + " [новое значение]");
-    if ((result != kExchangeOk && parameter.statusText() == kTextTimeout) || result < 0) {
+    if ((result != ExchangeResult::Ok && parameter.statusText() == kTextTimeout) ||
+        result == ExchangeResult::NoParameter) {
         if (++consecutiveFailures_ > kTimeoutLimit) {
             ProgressLine(kTextWriteTimeouts);
             consecutiveFailures_.store(0);
@@ -155,12 +156,12 @@ int ExchangeEngine::WriteParameter(Parameter& parameter, int mode) {
     return result;
 }
 
-int ExchangeEngine::CompareParameter(Parameter& parameter) {
+OperationResult ExchangeEngine::CompareParameter(Parameter& parameter) {
     if (interruptSignalled()) {
-        return kCompareInterrupted;
+        return OperationSkip::Interrupted;
     }
     if (parameter.linearIndex() < 0) {
-        return kSkippedNegativeIndex;
+        return OperationSkip::NegativeIndex;
     }
     ++processed_;
     std::string line = "  Сравниваем: " + parameter.networkName() + "=" + parameter.valueText();
@@ -177,7 +178,7 @@ int ExchangeEngine::CompareParameter(Parameter& parameter) {
     device.setLinearIndex(parameter.linearIndex());
     device.setHasLinearIndex(parameter.hasLinearIndex());
     device.setAttributeKind(parameter.attributeKind());
-    const int result = link_.ExchangeParameter(device, true);
+    const ExchangeResult result = link_.ExchangeParameter(device, true);
 
     ProgressLine(line + "<>" + device.valueText());
 

@@ -70,12 +70,20 @@ bool isAllowedBaudRate(int baud) {
            kAllowedBaudRates.end();
 }
 
-bool isValidParity(int parity) {
-    return parity >= 0 && parity <= 5;
+bool isValidParity(Parity parity) {
+    switch (parity) {
+        case Parity::None:
+        case Parity::Even:
+        case Parity::Odd:
+        case Parity::Mark:
+        case Parity::Space:
+            return true;
+    }
+    return false;
 }
 
-bool parityUsed(int parity) {
-    return parity != 0 && parity != kParityNone;
+bool parityUsed(Parity parity) {
+    return parity != Parity::None;
 }
 
 int bitsPerCharacter(const LineSettings& settings) {
@@ -118,19 +126,19 @@ std::uint32_t framingFlags(const LineSettings& settings) {
             break;
     }
     switch (settings.parity) {
-        case kParityEven:
+        case Parity::Even:
             flags |= PARENB;
             break;
-        case kParityOdd:
+        case Parity::Odd:
             flags |= PARENB | PARODD;
             break;
-        case kParityMark:
+        case Parity::Mark:
             flags |= PARENB | CMSPAR | PARODD;
             break;
-        case kParitySpace:
+        case Parity::Space:
             flags |= PARENB | CMSPAR;
             break;
-        default:
+        case Parity::None:
             break;
     }
     if (settings.stopBits == 2) {
@@ -157,11 +165,11 @@ LineSettings fromFramingFlags(std::uint32_t flags, int baudRate) {
             break;
     }
     if ((flags & PARENB) == 0) {
-        s.parity = kParityNone;
+        s.parity = Parity::None;
     } else if ((flags & CMSPAR) != 0) {
-        s.parity = (flags & PARODD) != 0 ? kParityMark : kParitySpace;
+        s.parity = (flags & PARODD) != 0 ? Parity::Mark : Parity::Space;
     } else {
-        s.parity = (flags & PARODD) != 0 ? kParityOdd : kParityEven;
+        s.parity = (flags & PARODD) != 0 ? Parity::Odd : Parity::Even;
     }
     s.stopBits = (flags & CSTOPB) != 0 ? 2 : 1;
     return s;

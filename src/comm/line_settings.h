@@ -9,19 +9,14 @@
 #include <cstdint>
 #include <optional>
 
-namespace tarn {
+#include "model/network_settings.h"
 
-// Parity codes of the port settings.
-inline constexpr int kParityNone = 3;  // 0 means none as well
-inline constexpr int kParityEven = 1;
-inline constexpr int kParityMark = 2;
-inline constexpr int kParityOdd = 4;
-inline constexpr int kParitySpace = 5;
+namespace tarn {
 
 struct LineSettings {
     int baudRate = 9600;
     int dataBits = 8;
-    int parity = kParityNone;
+    Parity parity = Parity::None;
     int stopBits = 1;
 
     bool operator==(const LineSettings&) const = default;
@@ -29,9 +24,10 @@ struct LineSettings {
 
 // The speeds a port may be opened with.
 bool isAllowedBaudRate(int baud);
-// Whether the parity code is one of 0-5.
-bool isValidParity(int parity);
-bool parityUsed(int parity);
+// Whether the parity is one the line knows (a value cast from a number
+// may not be).
+bool isValidParity(Parity parity);
+bool parityUsed(Parity parity);
 
 // Time-outs of one port, in milliseconds.
 struct LineTimeouts {

@@ -91,8 +91,8 @@ std::optional<NameCodes> codeNetworkName(std::string_view name) {
 
 }  // namespace
 
-int DeviceLink::ExchangeParameter(Parameter& parameter, bool read,
-                                  std::vector<std::string>* trace) {
+ExchangeResult DeviceLink::ExchangeParameter(Parameter& parameter, bool read,
+                                             std::vector<std::string>* trace) {
     ExchangeRequest request;
     request.readFlag = read ? 1 : 0;
     request.parameter = &parameter;
@@ -100,19 +100,19 @@ int DeviceLink::ExchangeParameter(Parameter& parameter, bool read,
     return ExchangeParameter(request);
 }
 
-int DeviceLink::ExchangeParameter(const ExchangeRequest& request) {
+ExchangeResult DeviceLink::ExchangeParameter(const ExchangeRequest& request) {
     std::lock_guard lock(lock_);
     // A closed port is opened for this exchange and closed again. A port
     // that cannot be opened fails the exchange at once: resending into a
     // closed port would only report a line fault instead of the port.
     bool openedHere = false;
     if (!port_.isOpen()) {
-        openedHere = port_.Open() == SerialPort::kOpened;
+        openedHere = port_.Open() == PortOpenResult::Opened;
         if (!openedHere && context_.protocolSelector() == kProtocolDevice &&
             request.parameter != nullptr) {
             request.parameter->setStatusText("Не удается открыть порт " + port_.portName());
             context_.addRunResultBits(kRunPortNotOpened);
-            return kExchangeFailed;
+            return ExchangeResult::Failed;
         }
     }
     struct CloseAfter {
@@ -127,10 +127,12 @@ int DeviceLink::ExchangeParameter(const ExchangeRequest& request) {
 
     const int selector = context_.protocolSelector();
     if (selector != kProtocolDevice) {
-        return ProbeFrame(selector, request.parameter);
+        return ProbeFrame(selector, request.parameter) == ProbeResult::Answered
+                   ? ExchangeResult::Ok
+                   : ExchangeResult::Failed;
     }
     if (request.parameter == nullptr) {
-        return kExchangeNoParameter;
+        return ExchangeResult::NoParameter;
     }
     Parameter& parameter = *request.parameter;
     parameter.setStatusText({});
@@ -141,7 +143,7 @@ int DeviceLink::ExchangeParameter(const ExchangeRequest& request) {
     return exchangeOne(parameter, read, request.trace);
 }
 
-int DeviceLink::exchangeAttributes(Parameter& parameter, bool read) {
+ExchangeResult DeviceLink::exchangeAttributes(Parameter& parameter, bool read) {
     static const std::uint16_t attributeHash = NetNameHash(kAttributeCommand);
     std::vector<std::uint8_t> data;
     bool readFlag = true;
@@ -163,25 +165,26 @@ int DeviceLink::exchangeAttributes(Parameter& parameter, bool read) {
     std::string status = parameter.statusText();
     if (!TransactFrame(readFlag, attributeHash, data, answer, status, parameter.addressOffset())) {
         parameter.setStatusText(std::move(status));
-        return kExchangeAttributesFailed;
+        return ExchangeResult::AttributesFailed;
     }
     const std::size_t expected = parameter.hasLinearIndex() ? 5 : 3;
     if (answer.size() != expected) {
         parameter.setStatusText(std::string(kTextAttributeSize));
-        return kExchangeAttributeSize;
+        return ExchangeResult::AttributeSize;
     }
     parameter.setEditable((answer[0] & 1) != 0);
     parameter.setOwnerIsFirm((answer[0] & 2) == 0);
     parameter.setEditableChanged(false);
     parameter.setOwnerChanged(false);
-    return kExchangeOk;
+    return ExchangeResult::Ok;
 }
 
-int DeviceLink::exchangeOne(Parameter& parameter, bool read, std::vector<std::string>* trace) {
+ExchangeResult DeviceLink::exchangeOne(Parameter& parameter, bool read,
+                                       std::vector<std::string>* trace) {
     if (parameter.attributeKind() != 0 && !context_.attributesSuppressed() &&
         !parameter.hasPollingTimer()) {
-        const int result = exchangeAttributes(parameter, read);
-        if (result != kExchangeOk) {
+        const ExchangeResult result = exchangeAttributes(parameter, read);
+        if (result != ExchangeResult::Ok) {
             return result;
         }
     }
@@ -192,11 +195,11 @@ int DeviceLink::exchangeOne(Parameter& parameter, bool read, std::vector<std::st
         if (coded == MyConverter::kNoConversion) {
             addTrace(trace, "Метод формирования посылки записи для команды '" +
                                 parameter.networkName() + "' не определен.");
-            return kExchangeNoWriteCoding;
+            return ExchangeResult::NoWriteCoding;
         }
         if (coded == MyConverter::kNotConvertible) {
             addTrace(trace, std::string(kTextBadValue));
-            return kExchangeBadValue;
+            return ExchangeResult::BadValue;
         }
         if (coded != MyConverter::kConverted) {
             addTrace(trace, std::string(kTextStrangeConversion));
@@ -213,7 +216,7 @@ int DeviceLink::exchangeOne(Parameter& parameter, bool read, std::vector<std::st
     if (!TransactFrame(read, parameter.nameHash(), data, answer, status,
                        parameter.addressOffset())) {
         parameter.setStatusText(std::move(status));
-        return kExchangeFailed;
+        return ExchangeResult::Failed;
     }
     traceBytes(trace, "<< Ответ:", answer);
     addTrace(trace, "Инф-ная часть квитанции ответа имеет размер " + std::to_string(answer.size()) +
@@ -224,14 +227,14 @@ int DeviceLink::exchangeOne(Parameter& parameter, bool read, std::vector<std::st
     if (parameter.ConvertFromData(answer) == MyConverter::kNotConvertible) {
         parameter.setStatusText(std::string(kTextCannotDecode));
         parameter.setValueText({});
-        return kExchangeUndecodable;
+        return ExchangeResult::Undecodable;
     }
     parameter.clearChanges();
-    return kExchangeOk;
+    return ExchangeResult::Ok;
 }
 
-int DeviceLink::exchangeNetworkName(Parameter& parameter, bool read,
-                                    std::vector<std::string>* trace) {
+ExchangeResult DeviceLink::exchangeNetworkName(Parameter& parameter, bool read,
+                                               std::vector<std::string>* trace) {
     // The module keeps the name as four codes of "CHAr" at consecutive
     // linear indices from the composite's own.
     NameCodes codes{};
@@ -239,7 +242,7 @@ int DeviceLink::exchangeNetworkName(Parameter& parameter, bool read,
         const std::string& name = parameter.valueText();
         auto fail = [&](std::string_view why) {
             parameter.setStatusText(std::string(why));
-            return kExchangeBadValue;
+            return ExchangeResult::BadValue;
         };
         if (name.empty()) {
             return fail(kTextNameEmpty);
@@ -280,18 +283,18 @@ int DeviceLink::exchangeNetworkName(Parameter& parameter, bool read,
         nested.readFlag = read ? 1 : 0;
         nested.parameter = &code;
         nested.trace = trace;
-        const int result = ExchangeParameter(nested);
+        const ExchangeResult result = ExchangeParameter(nested);
         if (!code.statusText().empty()) {
             parameter.setStatusText(code.statusText());
         }
-        if (result != kExchangeOk) {
+        if (result != ExchangeResult::Ok) {
             return result;
         }
         const int value = numbers::leadingInteger(code.valueText());
         if (read && (value < 0 || value >= kNameCodeLimit)) {
             parameter.setStatusText(std::string(kTextBadNameCode));
             addTrace(trace, std::string(kTextBadNameCode));
-            return kExchangeUndecodable;
+            return ExchangeResult::Undecodable;
         }
         rebuilt += codeText(value);
         if (code.attributeKind() != 0 && attributesExchanged) {
@@ -303,7 +306,7 @@ int DeviceLink::exchangeNetworkName(Parameter& parameter, bool read,
     parameter.setEditable(editable);
     parameter.setOwnerIsFirm(ownerIsFirm);
     parameter.clearChanges();
-    return kExchangeOk;
+    return ExchangeResult::Ok;
 }
 
 }  // namespace tarn

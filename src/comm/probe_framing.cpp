@@ -174,7 +174,7 @@ std::string buildProbe(int selector, int address) {
     }
 }
 
-int checkProbeAnswer(int selector, int address, std::string_view answer) {
+ProbeResult checkProbeAnswer(int selector, int address, std::string_view answer) {
     std::optional<ProbeMessage> message;
     switch (selector) {
         case kProtocolModbusRtu:
@@ -190,19 +190,19 @@ int checkProbeAnswer(int selector, int address, std::string_view answer) {
             break;
     }
     if (!message) {
-        return kProbeBadAnswer;
+        return ProbeResult::BadAnswer;
     }
     if (!message->checkOk) {
-        return kProbeBadCheck;
+        return ProbeResult::BadCheck;
     }
     if (message->address != (address & 0xFF)) {
-        return kProbeWrongAddress;
+        return ProbeResult::WrongAddress;
     }
     if (selector != kProtocolDcon && !std::equal(message->data.begin(), message->data.end(),
                                                  kProbeData.begin(), kProbeData.end())) {
-        return kProbeBadAnswer;
+        return ProbeResult::BadAnswer;
     }
-    return kProbeAnswered;
+    return ProbeResult::Answered;
 }
 
 }  // namespace tarn

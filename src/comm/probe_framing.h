@@ -22,12 +22,15 @@ inline constexpr std::array<std::uint8_t, 5> kProbeData = {0x05, 0xF0, 0xF0, 0xF
 inline constexpr std::string_view kDconProbeText = "BRIX";
 
 // Results of a probe (LinkErrorText gives their texts).
-inline constexpr int kProbeAnswered = 0;
-inline constexpr int kProbeTimeout = 2;
-inline constexpr int kProbeLineErrors = 3;
-inline constexpr int kProbeBadCheck = 4;
-inline constexpr int kProbeWrongAddress = 5;
-inline constexpr int kProbeBadAnswer = 6;
+enum class ProbeResult : int {
+    Answered = 0,
+    Timeout = 2,
+    LineErrors = 3,
+    BadCheck = 4,      // the answer's check value is wrong
+    WrongAddress = 5,  // another device answered
+    BadAnswer = 6,     // empty, malformed, or other data
+    NotPossible = -1,  // no probe with 11-bit addressing, or an unknown framing
+};
 
 // CRC-16/MODBUS: initial 0xFFFF, reflected polynomial 0xA001.
 std::uint16_t modbusCrc16(std::span<const std::uint8_t> bytes);
@@ -57,8 +60,8 @@ std::optional<ProbeMessage> decodeDcon(char lead, std::string_view wire);
 
 // The probe of framing `selector` (1 RTU, 2 ASCII, 3 DCON style) to `address`.
 std::string buildProbe(int selector, int address);
-// Checks an answer to that probe: 0, or 4 (check value wrong), 5 (another
-// address), 6 (empty, malformed, or other data).
-int checkProbeAnswer(int selector, int address, std::string_view answer);
+// Checks an answer to that probe: Answered, BadCheck, WrongAddress or
+// BadAnswer.
+ProbeResult checkProbeAnswer(int selector, int address, std::string_view answer);
 
 }  // namespace tarn

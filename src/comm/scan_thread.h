@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/exchange_result.h"
 #include "model/poll_result.h"
 #include "model/polling_timer.h"
 
@@ -36,7 +37,7 @@ class ScanThread : private PollingTimer::Observer {
 public:
     // Performs one read of a scanner; 0 for success (the engine reads
     // through DeviceLink::ExchangeParameter).
-    using Reader = std::function<int(Parameter&)>;
+    using Reader = std::function<ExchangeResult(Parameter&)>;
 
     explicit ScanThread(Reader read);
     ~ScanThread() override;

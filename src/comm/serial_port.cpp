@@ -13,16 +13,13 @@
 #include <cmath>
 #include <thread>
 
+#include "model/port_settings.h"
 #include "platform/port_names.h"
 
 namespace tarn {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// What writeAll and sendByRts return when the device has vanished (an
-// adapter pulled out, the other side of a pseudo-terminal closed).
-constexpr int kDeviceGone = -2;
 
 int millisecondsUntil(Clock::time_point deadline) {
     const auto left = deadline - Clock::now();
@@ -84,13 +81,25 @@ bool deviceGone(int error) {
 
 SerialPort::~SerialPort() {
     if (isOpen()) {
-        if (Close() != kClosed) {
+        if (Close() != PortCloseResult::Closed) {
             ::close(fd_);
         }
     }
 }
 
-int SerialPort::Open() {
+void SerialPort::setPortSettings(const PortSettings& settings) {
+    portName_ = settings.port;
+    settings_.baudRate = settings.baudRate;
+    settings_.dataBits = settings.dataBits;
+    if (settings.parity) {
+        settings_.parity = *settings.parity;
+    }
+    settings_.stopBits = settings.stopBits;
+    address_.store(settings.address);
+    addressLength_.store(settings.addressLength);
+}
+
+PortOpenResult SerialPort::Open() {
     timeouts_ = LineTimeouts{};
     if (isOpen()) {
         Close();
@@ -103,10 +112,10 @@ int SerialPort::Open() {
     const int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         lastOpenError_ = errno;
-        return kCannotOpen;
+        return PortOpenResult::CannotOpen;
     }
     lastOpenError_ = 0;
-    auto fail = [fd](int code) {
+    auto fail = [fd](PortOpenResult code) {
         // The terminal may stay open on its other side (a pseudo-terminal):
         // leave it usable for the next attempt.
         line::setExclusive(fd, false);
@@ -114,25 +123,25 @@ int SerialPort::Open() {
         return code;
     };
     if (!isValidParity(settings_.parity)) {
-        return fail(kSettingsNotAllowed);
+        return fail(PortOpenResult::SettingsNotAllowed);
     }
     if (settings_.dataBits < 5 || settings_.dataBits > 8) {
-        return fail(kDataBitsNotAllowed);
+        return fail(PortOpenResult::DataBitsNotAllowed);
     }
     if (settings_.stopBits != 1 && settings_.stopBits != 2) {
-        return fail(kSettingsNotAllowed);
+        return fail(PortOpenResult::SettingsNotAllowed);
     }
     if (!isAllowedBaudRate(settings_.baudRate)) {
-        return fail(kSettingsNotAllowed);
+        return fail(PortOpenResult::SettingsNotAllowed);
     }
     // Another program that opens the device after us gets EBUSY.
     line::setExclusive(fd, true);
     const int configured = line::configure(fd, settings_);
     if (configured == line::kStateUnreadable) {
-        return fail(kSettingsNotAllowed);
+        return fail(PortOpenResult::SettingsNotAllowed);
     }
     if (configured != line::kConfigured) {
-        return fail(kSettingsRejected);
+        return fail(PortOpenResult::SettingsRejected);
     }
     // Receive direction; DTR is not used. Ports without modem lines refuse
     // both calls, which is fine.
@@ -143,16 +152,16 @@ int SerialPort::Open() {
     timeouts_ = computeLineTimeouts(settings_);
     tcflush(fd, TCIOFLUSH);
     fd_ = fd;
-    return kOpened;
+    return PortOpenResult::Opened;
 }
 
-int SerialPort::Close() {
+PortCloseResult SerialPort::Close() {
     if (!isOpen()) {
-        return kNotOpen;
+        return PortCloseResult::NotOpen;
     }
     if (tcflush(fd_, TCIOFLUSH) != 0 && !deviceGone(errno)) {
         // Nothing to purge on a vanished device: it is closed all the same.
-        return kPurgeFailed;
+        return PortCloseResult::PurgeFailed;
     }
     if (kernelDirectionOn_) {
         line::restoreRs485(fd_, rs485_);
@@ -163,7 +172,7 @@ int SerialPort::Close() {
     line::setExclusive(fd_, false);
     ::close(fd_);
     fd_ = -1;
-    return kClosed;
+    return PortCloseResult::Closed;
 }
 
 SerialPort::WaitResult SerialPort::waitFor(short events, int milliseconds) {
@@ -193,7 +202,7 @@ SerialPort::WaitResult SerialPort::waitFor(short events, int milliseconds) {
     }
 }
 
-int SerialPort::writeAll(std::string_view bytes) {
+SerialPort::WriteResult SerialPort::writeAll(std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written > 0) {
@@ -204,17 +213,17 @@ int SerialPort::writeAll(std::string_view bytes) {
             continue;
         }
         if (written < 0 && errno != EAGAIN) {
-            return deviceGone(errno) ? kDeviceGone : kAborted;
+            return deviceGone(errno) ? WriteResult::DeviceGone : WriteResult::Aborted;
         }
         // The output queue is full: wait until it takes more, or the stop.
         if (waitFor(POLLOUT, -1) != WaitResult::Ready) {
-            return kAborted;
+            return WriteResult::Aborted;
         }
     }
-    return 0;
+    return WriteResult::Written;
 }
 
-int SerialPort::sendByRts(std::string_view frame) {
+SerialPort::WriteResult SerialPort::sendByRts(std::string_view frame) {
     line::setRts(fd_, true);
     const auto characterTime = fromMilliseconds(timeouts_.characterTime);
     // Character i has the slot start + i character times: it is written at
@@ -222,17 +231,17 @@ int SerialPort::sendByRts(std::string_view frame) {
     // A late character does not shift the slots after it.
     const auto start = Clock::now();
     auto lastLeaves = start;
-    int result = 0;
+    WriteResult result = WriteResult::Written;
     Clock::duration slot{};
     for (const char c : frame) {
         if (stopEvent_.isSignalled()) {
-            result = kAborted;
+            result = WriteResult::Aborted;
             break;
         }
         sleepUntil(start + slot);
         const auto written = Clock::now();
         result = writeAll(std::string_view(&c, 1));
-        if (result != 0) {
+        if (result != WriteResult::Written) {
             break;
         }
         tcdrain(fd_);
@@ -243,7 +252,7 @@ int SerialPort::sendByRts(std::string_view frame) {
     }
     // The direction goes back once the last character has left the shift
     // register, not before.
-    if (result == 0) {
+    if (result == WriteResult::Written) {
         waitUntil(lastLeaves);
     }
     line::setRts(fd_, false);
@@ -266,10 +275,11 @@ void SerialPort::useKernelDirection(bool on) {
     }
 }
 
-int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCollector::End end) {
+TransferResult SerialPort::Transceive(std::string_view frame, std::string& answer,
+                                      AnswerCollector::End end) {
     answer.clear();
     if (!isOpen() || stopEvent_.isSignalled()) {
-        return kAborted;
+        return TransferResult::Aborted;
     }
     purgeQueues(fd_);
 
@@ -280,7 +290,7 @@ int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCo
         useKernelDirection(true);
         wholeFrameAtOnce = kernelDirectionOn_;
     }
-    const int sent = wholeFrameAtOnce ? writeAll(frame) : sendByRts(frame);
+    const WriteResult sent = wholeFrameAtOnce ? writeAll(frame) : sendByRts(frame);
     // A frame handed over in one write is still on its way: the answer
     // time-out starts when its last character has left.
     double sending = 0;
@@ -288,31 +298,33 @@ int SerialPort::Transceive(std::string_view frame, std::string& answer, AnswerCo
         sending = std::ceil(static_cast<double>(frame.size()) * timeouts_.characterTime);
     }
     const auto deadline = Clock::now() + fromMilliseconds(timeouts_.answerTimeout + sending);
-    if (sent == kDeviceGone) {
+    if (sent == WriteResult::DeviceGone) {
         // The adapter was pulled out: the line is as silent as one without
         // a module, and the exchange times out as it would there.
         return waitOutSilence(deadline);
     }
-    if (sent != 0) {
-        return kAborted;
+    if (sent != WriteResult::Written) {
+        return TransferResult::Aborted;
     }
     return receive(answer, end, deadline);
 }
 
-int SerialPort::Listen(std::string& answer) {
+TransferResult SerialPort::Listen(std::string& answer) {
     answer.clear();
     if (!isOpen() || stopEvent_.isSignalled()) {
-        return kAborted;
+        return TransferResult::Aborted;
     }
     return receive(answer, AnswerCollector::End::CarriageReturn,
                    Clock::now() + fromMilliseconds(timeouts_.answerTimeout));
 }
 
-int SerialPort::waitOutSilence(Clock::time_point deadline) {
-    return stopEvent_.wait(millisecondsUntil(deadline)) ? kAborted : kNoAnswer;
+TransferResult SerialPort::waitOutSilence(Clock::time_point deadline) {
+    return stopEvent_.wait(millisecondsUntil(deadline)) ? TransferResult::Aborted
+                                                        : TransferResult::NoAnswer;
 }
 
-int SerialPort::receive(std::string& answer, AnswerCollector::End end, Clock::time_point deadline) {
+TransferResult SerialPort::receive(std::string& answer, AnswerCollector::End end,
+                                   Clock::time_point deadline) {
     const auto silence = fromMilliseconds(std::max(1.0, std::ceil(3.5 * timeouts_.characterTime)));
     AnswerCollector collector(end);
     std::array<char, 256> chunk{};
@@ -320,7 +332,7 @@ int SerialPort::receive(std::string& answer, AnswerCollector::End end, Clock::ti
         switch (waitFor(POLLIN, millisecondsUntil(deadline))) {
             case WaitResult::Stopped:
             case WaitResult::Failed:
-                return kAborted;
+                return TransferResult::Aborted;
             case WaitResult::Hangup:
                 // Nobody at the other end (a pseudo-terminal without its
                 // master side): as silent as a line without a module.
@@ -328,9 +340,9 @@ int SerialPort::receive(std::string& answer, AnswerCollector::End end, Clock::ti
             case WaitResult::TimedOut:
                 if (end == AnswerCollector::End::Silence && collector.anyCharacter()) {
                     answer = collector.answer();
-                    return kAnswered;
+                    return TransferResult::Answered;
                 }
-                return kNoAnswer;
+                return TransferResult::NoAnswer;
             case WaitResult::Ready:
                 break;
         }
@@ -339,7 +351,7 @@ int SerialPort::receive(std::string& answer, AnswerCollector::End end, Clock::ti
             if (errno == EAGAIN || errno == EINTR) {
                 continue;
             }
-            return deviceGone(errno) ? waitOutSilence(deadline) : kAborted;
+            return deviceGone(errno) ? waitOutSilence(deadline) : TransferResult::Aborted;
         }
         if (got == 0) {
             // End of input: the other side has gone.
@@ -347,11 +359,11 @@ int SerialPort::receive(std::string& answer, AnswerCollector::End end, Clock::ti
         }
         collector.feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
         if (collector.lineError()) {
-            return kLineError;
+            return TransferResult::LineError;
         }
         if (collector.complete()) {
             answer = collector.answer();
-            return kAnswered;
+            return TransferResult::Answered;
         }
         if (end == AnswerCollector::End::Silence && collector.anyCharacter()) {
             deadline = Clock::now() + silence;

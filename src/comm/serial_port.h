@@ -23,27 +23,35 @@
 
 namespace tarn {
 
+struct PortSettings;
+
+// Results of SerialPort::Open.
+enum class PortOpenResult : int {
+    Opened = 0,
+    CannotOpen = -1,          // the device cannot be opened (lastOpenError says why)
+    SettingsNotAllowed = -2,  // speed, parity or stop bits the port does not take
+    DataBitsNotAllowed = -3,
+    SettingsRejected = -4,  // the terminal refused the settings
+    TimeoutsRejected = -5,
+};
+
+// Results of SerialPort::Close.
+enum class PortCloseResult : int {
+    Closed = 0,
+    PurgeFailed = -1,
+    NotOpen = -2,
+};
+
+// Results of SerialPort::Transceive and Listen.
+enum class TransferResult : int {
+    Answered = 0,
+    NoAnswer = 2,   // nothing complete within the answer time-out
+    LineError = 3,  // parity or framing errors, breaks
+    Aborted = -1,   // the stop event, a failed wait, or the port not open
+};
+
 class SerialPort {
 public:
-    // Results of Open.
-    static constexpr int kOpened = 0;
-    static constexpr int kCannotOpen = -1;
-    static constexpr int kSettingsNotAllowed = -2;
-    static constexpr int kDataBitsNotAllowed = -3;
-    static constexpr int kSettingsRejected = -4;
-    static constexpr int kTimeoutsRejected = -5;
-
-    // Results of Close.
-    static constexpr int kClosed = 0;
-    static constexpr int kPurgeFailed = -1;
-    static constexpr int kNotOpen = -2;
-
-    // Results of Transceive.
-    static constexpr int kAnswered = 0;
-    static constexpr int kNoAnswer = 2;
-    static constexpr int kLineError = 3;
-    static constexpr int kAborted = -1;  // also: not open
-
     // Direction modes.
     static constexpr int kDirectionByRts = 0;
     static constexpr int kDirectionAutomatic = 1;
@@ -53,16 +61,16 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    int Open();
-    int Close();
+    PortOpenResult Open();
+    PortCloseResult Close();
     // Sends `frame` and collects the answer (at most kAnswerCapacity
     // characters) into `answer`.
-    int Transceive(std::string_view frame, std::string& answer,
-                   AnswerCollector::End end = AnswerCollector::End::CarriageReturn);
+    TransferResult Transceive(std::string_view frame, std::string& answer,
+                              AnswerCollector::End end = AnswerCollector::End::CarriageReturn);
     // Collects one more answer for the answer time-out without sending or
     // purging anything: the answer to a request may come after another,
-    // late one. Results as Transceive.
-    int Listen(std::string& answer);
+    // late one.
+    TransferResult Listen(std::string& answer);
     // The names of all serial ports, each followed by ":", and one more ":"
     // at the end; empty when there is none.
     static void ListPorts(std::string& text);
@@ -79,13 +87,17 @@ public:
     void setPortName(std::string name) { portName_ = std::move(name); }
     int baudRate() const { return settings_.baudRate; }
     void setBaudRate(int baud) { settings_.baudRate = baud; }
-    int parity() const { return settings_.parity; }
-    void setParity(int parity) { settings_.parity = parity; }
+    Parity parity() const { return settings_.parity; }
+    void setParity(Parity parity) { settings_.parity = parity; }
     int stopBits() const { return settings_.stopBits; }
     void setStopBits(int bits) { settings_.stopBits = bits; }
     int dataBits() const { return settings_.dataBits; }
     void setDataBits(int bits) { settings_.dataBits = bits; }
     const LineSettings& lineSettings() const { return settings_; }
+    // Takes the port name, the line settings and the module's address at
+    // once (a settings without parity keeps the port's parity); they apply
+    // at the next Open.
+    void setPortSettings(const PortSettings& settings);
 
     // The module's address and address length (8 or 11 bits).
     int address() const { return address_.load(); }
@@ -108,11 +120,12 @@ public:
 private:
     enum class WaitResult { Ready, Stopped, TimedOut, Hangup, Failed };
     WaitResult waitFor(short events, int milliseconds);
-    int writeAll(std::string_view bytes);
-    int receive(std::string& answer, AnswerCollector::End end,
-                std::chrono::steady_clock::time_point deadline);
-    int waitOutSilence(std::chrono::steady_clock::time_point deadline);
-    int sendByRts(std::string_view frame);
+    enum class WriteResult { Written, Aborted, DeviceGone };
+    WriteResult writeAll(std::string_view bytes);
+    TransferResult receive(std::string& answer, AnswerCollector::End end,
+                           std::chrono::steady_clock::time_point deadline);
+    TransferResult waitOutSilence(std::chrono::steady_clock::time_point deadline);
+    WriteResult sendByRts(std::string_view frame);
     void useKernelDirection(bool on);
 
     int fd_ = -1;

@@ -160,8 +160,8 @@ std::vector<std::string> SinglePointAccess::ExecuteCommand(const SinglePointRequ
     if (write) {
         parameter.setValueText(request.valueToWrite);
     }
-    const int result = link_.ExchangeParameter(parameter, !write, &log);
-    if (result != kExchangeOk) {
+    const ExchangeResult result = link_.ExchangeParameter(parameter, !write, &log);
+    if (result != ExchangeResult::Ok) {
         addLines(log, parameter.statusText());
     } else if (!parameter.statusText().empty()) {
         log.push_back("Имеет место ошибка:");

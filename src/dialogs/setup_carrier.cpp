@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "model/net_rs485_prg.h"
@@ -24,10 +25,10 @@ QString qstr(std::string_view text) {
 
 }  // namespace
 
-CSetupCarrier::CSetupCarrier(NetRS485prg& settings, ConnectionSearch& worker, QWidget* parent)
+CSetupCarrier::CSetupCarrier(NetRS485prg& settings, ConnectionSearch& search, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
-      worker_(worker),
+      search_(search),
       relay_(std::make_shared<GuiRelay>(this)),
       list_(new CTableCtrl(this)),
       status_(new QLabel(this)),
@@ -86,9 +87,9 @@ CSetupCarrier::CSetupCarrier(NetRS485prg& settings, ConnectionSearch& worker, QW
 
 CSetupCarrier::~CSetupCarrier() {
     relay_->detach();
-    // A dialog destroyed without closing still leaves no worker running.
-    if (workerStarted_ && !worker_.finished()) {
-        worker_.interrupt(kCommandExit);
+    // A dialog destroyed without closing still leaves no search running.
+    if (searchStarted_ && !search_.finished()) {
+        search_.requestClose(ConnectionClose::Exit);
     }
 }
 
@@ -115,81 +116,116 @@ QString CSetupCarrier::statusText() const {
 
 void CSetupCarrier::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    startWorker();
+    startSearch();
 }
 
-void CSetupCarrier::startWorker() {
-    if (workerStarted_) {
+// Reports of the search go to the dialog: at once when they come on the
+// dialog's thread within one of its own calls, otherwise through the relay.
+// The search may outlive the dialog; once the relay is detached every
+// report is dropped.
+class CSetupCarrier::Listener : public ConnectionListener {
+public:
+    Listener(CSetupCarrier& dialog, std::shared_ptr<GuiRelay> relay)
+        : dialog_(&dialog), thread_(dialog.thread()), relay_(std::move(relay)) {}
+
+    void settingsListEnabled(bool enabled) override {
+        forward([enabled](CSetupCarrier& d) { d.setSettingsEnabled(enabled); });
+    }
+    void statusChanged(const std::string& text, bool alarm) override {
+        forward([text, alarm](CSetupCarrier& d) { d.setStatus(text, alarm); });
+    }
+    void settingChanged(std::size_t row, const std::string& value) override {
+        forward([row, value](CSetupCarrier& d) { d.showValue(row, value); });
+    }
+    void closeRequested(ConnectionClose code) override {
+        // As the button of that code does, from the event loop: the search
+        // may report within a call of the dialog, which must not close
+        // inside it.
+        CSetupCarrier* dialog = dialog_;
+        relay_->post([dialog, code] { dialog->closeWith(code); });
+    }
+
+private:
+    void forward(std::function<void(CSetupCarrier&)> work) {
+        CSetupCarrier* dialog = dialog_;
+        if (QThread::currentThread() == thread_) {
+            // The relay is detached only on this thread, when the dialog
+            // goes: attached, the dialog is there.
+            if (relay_->attached()) {
+                work(*dialog);
+            }
+        } else {
+            relay_->post([dialog, work = std::move(work)] { work(*dialog); });
+        }
+    }
+
+    CSetupCarrier* dialog_;
+    QThread* thread_;
+    std::shared_ptr<GuiRelay> relay_;
+};
+
+void CSetupCarrier::startSearch() {
+    if (searchStarted_) {
         return;
     }
-    workerStarted_ = true;
-    // Every report travels through the relay, which drops it once the
-    // dialog is gone.
-    std::shared_ptr<GuiRelay> relay = relay_;
-    ConnectionEvents events;
-    events.status = [this, relay](const std::string& text, bool alarm) {
-        relay->post([this, text, alarm] { setStatus(text, alarm); });
-    };
-    events.settingsEnabled = [this, relay](bool enabled) {
-        relay->post([this, enabled] { setSettingsEnabled(enabled); });
-    };
-    events.valueChanged = [this, relay](const Parameter& parameter, const std::string& value) {
-        const Parameter* changed = &parameter;
-        relay->post([this, changed, value] { showValue(changed, value); });
-    };
-    events.command = [this, relay](int code) { relay->post([this, code] { runCommand(code); }); };
-    worker_.start(std::move(events));
+    searchStarted_ = true;
+    search_.start(std::make_shared<Listener>(*this, relay_));
 }
 
-bool CSetupCarrier::workerFinished() const {
-    // A worker that never started has nothing to finish.
-    return !workerStarted_ || worker_.finished();
-}
-
-void CSetupCarrier::interruptWorker(int code) {
-    resultCode_ = code;
-    worker_.interrupt(code);
+bool CSetupCarrier::searchFinished() const {
+    // A search that never started has nothing to finish.
+    return !searchStarted_ || search_.finished();
 }
 
 void CSetupCarrier::runCommand(int command) {
     switch (command) {
         case kCommandFactory:
-            loadFactorySettings();
-            [[fallthrough]];
+            setSettingsEnabled(false);
+            search_.restoreFactorySettings();
+            break;
         case kCommandConnect:
             setSettingsEnabled(false);
-            worker_.connect();
-            setStatus(std::string(kConnectingText), false);
+            search_.connect();
             break;
         case kCommandScan:
             setSettingsEnabled(false);
-            worker_.scan();
+            search_.scan();
             break;
         case kCommandOk:
-            if (workerFinished()) {
-                done(kCommandOk);
-            } else {
-                interruptWorker(kCommandOk);
-            }
+            closeWith(ConnectionClose::Connected);
             break;
         case kCommandOffline:
-            if (workerFinished()) {
-                offline_ = true;
-                done(kCommandOk);
-            } else {
-                setStatus(std::string(kInterruptingText), false);
-                interruptWorker(kCommandOffline);
-            }
+            closeWith(ConnectionClose::Offline);
             break;
         case kCommandExit:
-            if (workerFinished()) {
-                done(kCommandExit);
-            } else {
-                setStatus(std::string(kInterruptingText), false);
-                interruptWorker(kCommandExit);
-            }
+            closeWith(ConnectionClose::Exit);
             break;
         default:
+            break;
+    }
+}
+
+void CSetupCarrier::closeWith(ConnectionClose code) {
+    if (searchFinished()) {
+        finish(code);
+        return;
+    }
+    if (const auto now = search_.requestClose(code)) {
+        finish(*now);
+    }
+}
+
+void CSetupCarrier::finish(ConnectionClose code) {
+    switch (code) {
+        case ConnectionClose::Offline:
+            offline_ = true;
+            done(kCommandOk);
+            break;
+        case ConnectionClose::Connected:
+            done(kCommandOk);
+            break;
+        case ConnectionClose::Exit:
+            done(kCommandExit);
             break;
     }
 }
@@ -210,7 +246,7 @@ void CSetupCarrier::setStatus(const std::string& text, bool alarm) {
 }
 
 void CSetupCarrier::setSettingsEnabled(bool enabled) {
-    // While the worker uses the settings, nothing else may change them:
+    // While the search uses the settings, nothing else may change them:
     // neither an edit nor the factory settings, nor a second request.
     list_->setEnabled(enabled);
     connectButton_->setEnabled(enabled);
@@ -218,21 +254,9 @@ void CSetupCarrier::setSettingsEnabled(bool enabled) {
     factoryButton_->setEnabled(enabled);
 }
 
-void CSetupCarrier::showValue(const Parameter* parameter, const std::string& value) {
-    const int row = list_->rowOf(parameter);
-    if (row >= 0) {
-        list_->setCellText(row, 1, value);
-    }
-}
-
-void CSetupCarrier::loadFactorySettings() {
-    const int rows = std::min(list_->rowCount(), static_cast<int>(std::size(kFactorySettings)));
-    for (int row = 0; row < rows; ++row) {
-        const std::string value(kFactorySettings[row]);
-        if (Parameter* parameter = list_->boundParameter(row, 1)) {
-            parameter->setValueText(value);
-        }
-        list_->setCellText(row, 1, value);
+void CSetupCarrier::showValue(std::size_t row, const std::string& value) {
+    if (row < static_cast<std::size_t>(list_->rowCount())) {
+        list_->setCellText(static_cast<int>(row), 1, value);
     }
 }
 

@@ -5,8 +5,10 @@
 // rates ("Сканирование сети"), restore the factory settings and try them
 // ("Заводские сетевые настройки"), or leave: "Работать offline" and a found
 // module close with 1, "Выход" with 2. The dialog never closes while the
-// worker is busy: it interrupts it first and closes when the worker reports
-// back after finishing.
+// search is busy: it asks it to close and closes when the search reports
+// back after finishing. What the search reports from its own thread is
+// carried to the dialog's thread; what it reports within a button's call
+// is shown at once.
 #pragma once
 
 #include <QDialog>
@@ -15,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialogs/connection_search.h"
+#include "comm/connection_search.h"
 
 class QLabel;
 class QPushButton;
@@ -25,13 +27,13 @@ namespace tarn {
 class CTableCtrl;
 class GuiRelay;
 class NetRS485prg;
-class Parameter;
 
 class CSetupCarrier : public QDialog {
     Q_OBJECT
 
 public:
-    // The dialog's commands: its buttons, and the OK the worker asks for.
+    // The dialog's commands: its buttons, and the OK the search asks for.
+    // The dialog's result is kCommandOk or kCommandExit.
     enum Command : int {
         kCommandOk = 1,
         kCommandExit = 2,
@@ -41,19 +43,10 @@ public:
         kCommandFactory = 6,
     };
 
-    // Status texts of the dialog itself.
-    static constexpr std::string_view kConnectingText = "Идет сканирование...";
-    static constexpr std::string_view kInterruptingText = "Прерывание операции...";
-
-    // The factory port settings, by row: baud rate, data bits, parity, stop
-    // bits, address length, address, port.
-    static constexpr std::string_view kFactorySettings[] = {"9600", "8",  "Отсутствует", "1",
-                                                            "8",    "16", "COM1"};
-
     // The rows are the parameters of `settings`, edited in place. The
-    // worker is started when the dialog is first shown; both must outlive
+    // search is started when the dialog is first shown; both must outlive
     // the dialog.
-    CSetupCarrier(NetRS485prg& settings, ConnectionSearch& worker, QWidget* parent = nullptr);
+    CSetupCarrier(NetRS485prg& settings, ConnectionSearch& search, QWidget* parent = nullptr);
     ~CSetupCarrier() override;
 
     // Runs a command as its button does.
@@ -81,18 +74,21 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void startWorker();
-    bool workerFinished() const;
-    // Stores the code and interrupts the worker, which then asks for the
-    // command of that code.
-    void interruptWorker(int code);
+    // What the search reports, for the dialog while it exists.
+    class Listener;
+
+    void startSearch();
+    bool searchFinished() const;
+    // Asks the search to close with `code`; closes at once when it has
+    // ended already.
+    void closeWith(ConnectionClose code);
+    void finish(ConnectionClose code);
     void setStatus(const std::string& text, bool alarm);
     void setSettingsEnabled(bool enabled);
-    void showValue(const Parameter* parameter, const std::string& value);
-    void loadFactorySettings();
+    void showValue(std::size_t row, const std::string& value);
 
     NetRS485prg& settings_;
-    ConnectionSearch& worker_;
+    ConnectionSearch& search_;
     std::shared_ptr<GuiRelay> relay_;
     CTableCtrl* list_;
     QLabel* status_;
@@ -102,8 +98,7 @@ private:
     QPushButton* offlineButton_;
     QPushButton* exitButton_;
     std::function<void()> beep_;
-    bool workerStarted_ = false;
-    int resultCode_ = kCommandExit;
+    bool searchStarted_ = false;
     bool offline_ = false;
     bool alarm_ = false;
 };

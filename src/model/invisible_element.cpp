@@ -24,7 +24,7 @@ ExchangeCounts InvisibleElement::compareAll(ParameterExchanger& engine) {
     if (engine.stopRequested()) {
         return {};
     }
-    engine.progressLine("Сравниваем ветвь '" + name_ + "'");
+    engine.ProgressLine("Сравниваем ветвь '" + name_ + "'");
     return compareOwn(engine);
 }
 
@@ -32,7 +32,7 @@ ExchangeCounts InvisibleElement::readAll(ParameterExchanger& engine) {
     if (engine.stopRequested()) {
         return {};
     }
-    engine.progressLine("Читаем ветвь '" + name_ + "'");
+    engine.ProgressLine("Читаем ветвь '" + name_ + "'");
     return readOwn(engine);
 }
 
@@ -41,7 +41,7 @@ ExchangeCounts InvisibleElement::writeAll(ParameterExchanger& engine, int mode) 
         return {};
     }
     if (mode > 0 || hasParameterToWrite(mode)) {
-        engine.progressLine("Пишем ветвь '" + name_ + "'");
+        engine.ProgressLine("Пишем ветвь '" + name_ + "'");
     }
     return writeOwn(engine, mode);
 }

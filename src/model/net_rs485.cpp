@@ -8,23 +8,10 @@ NetRS485::NetRS485(std::string name) : InvisibleElement(std::move(name)) {}
 
 void NetRS485::fill() {
     deleteParameters();
-    struct Setting {
-        std::string_view networkName;
-        std::string_view caption;
-        std::string_view type;
-    };
-    static constexpr Setting kSettings[] = {
-        {"bPS", "Скорость обмена", kBaudRateType},
-        {"LEn", "Длина слова данных", kWordLengthType},
-        {"PrtY", "Четность", kParityType},
-        {"Sbit", "Кол-во стоп-бит", kStopBitsType},
-        {"A.Len", "Длина адреса RS-485", kAddressLengthType},
-        {"Addr", "Базовый адрес прибора", kAddressType},
-    };
-    for (const auto& setting : kSettings) {
+    for (const NetworkSetting& setting : kLineSettings) {
         auto parameter = std::make_unique<Parameter>(std::string(setting.networkName));
         parameter->setCaption(std::string(setting.caption));
-        parameter->setValueType(std::string(setting.type));
+        parameter->setValueType(std::string(setting.valueType));
         addParameter(std::move(parameter));
     }
 }

@@ -7,18 +7,9 @@
 #include <string_view>
 
 #include "model/invisible_element.h"
+#include "model/network_settings.h"
 
 namespace tarn {
-
-// Value types of the line settings: each an enumeration whose item index
-// travels in one byte, except the address.
-inline constexpr std::string_view kBaudRateType =
-    "2400:4800:9600:14400:19200:28800:38400:57600:115200";
-inline constexpr std::string_view kWordLengthType = "7:8";
-inline constexpr std::string_view kParityType = "Отсутствует:Четность:Нечетность";
-inline constexpr std::string_view kStopBitsType = "1:2";
-inline constexpr std::string_view kAddressLengthType = "8:11";
-inline constexpr std::string_view kAddressType = "int";
 
 class NetRS485 : public InvisibleElement {
 public:
@@ -28,8 +19,8 @@ public:
 
     NetRS485();
 
-    // Recreates "bPS", "LEn", "PrtY", "Sbit", "A.Len" and "Addr", all
-    // accessible, without values.
+    // Recreates the six line settings (kLineSettings), all accessible,
+    // without values.
     void fill() override;
 
     int image() const override { return kImage; }

@@ -12,45 +12,39 @@ namespace {
 
 constexpr auto kScope = SettingsStore::Scope::Machine;
 
-struct Stored {
-    std::string_view valueName;
-    std::string_view parameterName;
-    std::int32_t fallback;
-};
-
-// The numbers stored as they are.
-constexpr Stored kNumbers[] = {
-    {"address", "Addr", 16}, {"address_length", "A.Len", 8}, {"baud_rate", "bPS", 9600},
-    {"byte_size", "LEn", 8}, {"stop_bits", "Sbit", 1},
-};
-
-constexpr std::string_view kParityValue = "parity_scheme";
-constexpr std::int32_t kParityDefault = 3;
-constexpr std::string_view kPortValue = "port_number";
-constexpr std::int32_t kPortDefault = 1;
-
-struct ParityCode {
+// The stored number of each parity the settings offer.
+struct StoredParity {
+    Parity parity;
     std::int32_t number;
-    std::string_view text;
 };
-constexpr ParityCode kParities[] = {{1, "Четность"}, {3, "Отсутствует"}, {4, "Нечетность"}};
+constexpr StoredParity kStoredParities[] = {{Parity::Even, 1}, {Parity::None, 3}, {Parity::Odd, 4}};
 
-std::string parityText(std::int32_t number) {
-    for (const auto& parity : kParities) {
-        if (parity.number == number) {
-            return std::string(parity.text);
+std::string parityTextOf(std::int32_t number) {
+    for (const auto& stored : kStoredParities) {
+        if (stored.number == number) {
+            return std::string(parityText(stored.parity));
         }
     }
     return std::string(kInvalidParityText);
 }
 
-std::optional<std::int32_t> parityNumber(std::string_view text) {
-    for (const auto& parity : kParities) {
-        if (text == parity.text) {
-            return parity.number;
+std::optional<std::int32_t> storedParityOf(std::string_view text) {
+    const auto parity = parityFromText(text);
+    for (const auto& stored : kStoredParities) {
+        if (parity == stored.parity) {
+            return stored.number;
         }
     }
     return std::nullopt;
+}
+
+bool isParity(const NetworkSetting& setting) {
+    return setting.networkName == "PrtY";
+}
+
+// Every setting but the parity is stored as the number its text begins with.
+std::int32_t storedNumberOf(std::string_view text) {
+    return numbers::leadingInteger(text);
 }
 
 // The port number of a port text: every "COM" removed, the rest read as a
@@ -82,8 +76,8 @@ NetRS485prg::~NetRS485prg() {
 
 void NetRS485prg::fill() {
     NetRS485::fill();
-    auto port = std::make_unique<Parameter>("Port");
-    port->setCaption("Порт компьютера");
+    auto port = std::make_unique<Parameter>(std::string(kPortSetting.networkName));
+    port->setCaption(std::string(kPortSetting.caption));
     std::string ports;
     for (const auto& name : listPorts()) {
         ports += name + ":";
@@ -101,39 +95,46 @@ void NetRS485prg::fill() {
 }
 
 void NetRS485prg::load() {
-    auto read = [this](std::string_view valueName, std::int32_t fallback) {
-        std::int32_t value = fallback;
-        if (settings_.readInt(kScope, kProgramKey, valueName, value) != SettingsStore::Status::Ok) {
-            value = fallback;
+    auto read = [this](const NetworkSetting& setting) -> std::optional<std::int32_t> {
+        std::int32_t value = 0;
+        if (settings_.readInt(kScope, kProgramKey, setting.settingsValue, value) !=
+            SettingsStore::Status::Ok) {
+            return std::nullopt;
         }
         return value;
     };
-    for (const auto& stored : kNumbers) {
-        setValueByName(stored.parameterName,
-                       std::to_string(read(stored.valueName, stored.fallback)), false);
+    for (const NetworkSetting& setting : kLineSettings) {
+        const auto stored = read(setting);
+        std::string value = std::string(setting.factoryValue);
+        if (stored) {
+            value = isParity(setting) ? parityTextOf(*stored) : std::to_string(*stored);
+        }
+        setValueByName(setting.networkName, std::move(value), false);
     }
-    setValueByName("PrtY", parityText(read(kParityValue, kParityDefault)), false);
-    setValueByName("Port", "COM" + std::to_string(read(kPortValue, kPortDefault)), false);
+    const auto port = read(kPortSetting);
+    setValueByName(kPortSetting.networkName,
+                   port ? "COM" + std::to_string(*port) : std::string(kPortSetting.factoryValue),
+                   false);
 }
 
 void NetRS485prg::save() {
     if (!settings_.writable(kScope)) {
         return;
     }
-    for (const auto& stored : kNumbers) {
-        if (const Parameter* parameter = find(stored.parameterName)) {
-            settings_.writeInt(kScope, kProgramKey, stored.valueName,
-                               numbers::leadingInteger(parameter->valueText()));
+    for (const NetworkSetting& setting : kLineSettings) {
+        const Parameter* parameter = find(setting.networkName);
+        if (parameter == nullptr) {
+            continue;
+        }
+        const auto number = isParity(setting) ? storedParityOf(parameter->valueText())
+                                              : storedNumberOf(parameter->valueText());
+        if (number) {
+            settings_.writeInt(kScope, kProgramKey, setting.settingsValue, *number);
         }
     }
-    if (const Parameter* parity = find("PrtY")) {
-        if (const auto number = parityNumber(parity->valueText())) {
-            settings_.writeInt(kScope, kProgramKey, kParityValue, *number);
-        }
-    }
-    if (const Parameter* port = find("Port")) {
+    if (const Parameter* port = find(kPortSetting.networkName)) {
         if (const auto number = portNumberOf(port->valueText())) {
-            settings_.writeInt(kScope, kProgramKey, kPortValue, *number);
+            settings_.writeInt(kScope, kProgramKey, kPortSetting.settingsValue, *number);
         }
     }
 }

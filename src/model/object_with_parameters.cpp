@@ -133,7 +133,7 @@ ExchangeCounts ObjectWithParameters::compareOwn(ParameterExchanger& engine) {
     }
     for (auto& parameter : parameters_) {
         ++counts.handled;
-        if (engine.compareParameter(*parameter) != 0) {
+        if (!engine.CompareParameter(*parameter).succeeded()) {
             ++counts.failed;
         }
         if (engine.stopRequested()) {
@@ -150,7 +150,7 @@ ExchangeCounts ObjectWithParameters::readOwn(ParameterExchanger& engine) {
     }
     for (auto& parameter : parameters_) {
         ++counts.handled;
-        if (engine.readParameter(*parameter) != 0) {
+        if (!engine.ReadParameter(*parameter).succeeded()) {
             ++counts.failed;
         }
         // "Прервать!" ends the read after the parameter in hand, whether it
@@ -172,7 +172,7 @@ ExchangeCounts ObjectWithParameters::writeOwn(ParameterExchanger& engine, int mo
             continue;
         }
         ++counts.handled;
-        if (engine.writeParameter(*parameter, mode) != 0) {
+        if (!engine.WriteParameter(*parameter, mode).succeeded()) {
             ++counts.failed;
         }
         if (engine.stopRequested()) {

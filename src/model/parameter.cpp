@@ -185,7 +185,8 @@ int Parameter::stopPolling() {
     return 0;
 }
 
-int Parameter::pollTick(const std::function<int(Parameter&)>& read, PollResultReceiver* receiver) {
+int Parameter::pollTick(const std::function<ExchangeResult(Parameter&)>& read,
+                        PollResultReceiver* receiver) {
     if (!pollingActive()) {
         return 1;
     }
@@ -197,9 +198,9 @@ int Parameter::pollTick(const std::function<int(Parameter&)>& read, PollResultRe
     result.addressOffset = addressOffset_;
     result.parameter = this;
     result.before = std::chrono::system_clock::now();
-    const int readResult = read(*this);
+    const ExchangeResult readResult = read(*this);
     result.after = std::chrono::system_clock::now();
-    if (readResult == 0) {
+    if (readResult == ExchangeResult::Ok) {
         result.valueText = truncateForPoll(valueText());
     } else {
         result.statusText = truncateForPoll(statusText_);

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/exchange_result.h"
 #include "model/my_converter.h"
 #include "model/poll_result.h"
 #include "model/polling_timer.h"
@@ -158,7 +159,8 @@ public:
     // bound (the tick is skipped); 4 without a receiver; 0 when a result was
     // delivered. `read` performs one read of this parameter and returns the
     // exchange result (0 = success).
-    int pollTick(const std::function<int(Parameter&)>& read, PollResultReceiver* receiver);
+    int pollTick(const std::function<ExchangeResult(Parameter&)>& read,
+                 PollResultReceiver* receiver);
 
     // Results of this scanner not yet released by the receiver.
     int pollResultsInFlight() const;

@@ -2,11 +2,13 @@
 //
 // Branches and groups decide which of their parameters take part in a read,
 // write or compare and in which order; the engine performs the exchange of
-// one parameter and reports through its result (0 for success). The engine
+// one parameter and reports through its result. The engine
 // also owns the stop request of a running task and the progress display.
 #pragma once
 
 #include <string_view>
+
+#include "model/exchange_result.h"
 
 namespace tarn {
 
@@ -21,16 +23,16 @@ class ParameterExchanger {
 public:
     virtual ~ParameterExchanger() = default;
 
-    // Each returns 0 when the exchange succeeded, another code when it failed.
-    virtual int readParameter(Parameter& parameter) = 0;
-    virtual int writeParameter(Parameter& parameter, int mode) = 0;
-    virtual int compareParameter(Parameter& parameter) = 0;
+    // Each tells whether the parameter was exchanged and how it went.
+    virtual OperationResult ReadParameter(Parameter& parameter) = 0;
+    virtual OperationResult WriteParameter(Parameter& parameter, int mode) = 0;
+    virtual OperationResult CompareParameter(Parameter& parameter) = 0;
 
     // Whether the running task was asked to stop; must not wait.
     virtual bool stopRequested() const = 0;
 
     // One line of the progress display.
-    virtual void progressLine(std::string_view text) = 0;
+    virtual void ProgressLine(std::string_view text) = 0;
 };
 
 // Parameters handled by a group operation and how many of them failed.

@@ -1,6 +1,9 @@
 #include "ui/qt_progress_display.h"
 
+#include <QEventLoop>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "ui/progress_dialog.h"
 
@@ -17,6 +20,7 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
     window.setTotal(total);
     window.setInterruptHandler(interrupt);
     window_ = &window;
+    closed_ = false;
     relay_.attach(&window);
     // Runs from the window's own event loop, so the window is up when the
     // task is handed over, and a close() from the worker finds it open.
@@ -26,6 +30,17 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
         }
     });
     window.exec();
+    // The window may have gone with its owner (the main window closed by a
+    // stop request) while the task still runs: the caller goes on only once
+    // the task has ended, or it would take a half-done task for a whole one.
+    while (!closed_.load()) {
+        QEventLoop wait;
+        QTimer::singleShot(10, &wait, &QEventLoop::quit);
+        if (wait.exec(QEventLoop::ExcludeUserInputEvents) != 0) {
+            // The event loops are ending (the program quits): just wait.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
     relay_.detach();
     window_ = nullptr;
 }
@@ -39,6 +54,7 @@ void QtProgressDisplay::update(const ProgressUpdate& update) {
 }
 
 void QtProgressDisplay::close() {
+    closed_.store(true);
     relay_.post([this] {
         if (window_ != nullptr) {
             window_->finish();

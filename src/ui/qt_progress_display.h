@@ -3,11 +3,13 @@
 // runModal opens a CProgressDialog modally on the GUI thread; update() and
 // close() may come from any thread (the transmit thread writes the log) and
 // reach the window as queued calls. Calls that come while no window is open
-// are dropped.
+// are dropped. runModal returns only once the task has closed the window,
+// also when the window went before (its owner was closed).
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
+#include <atomic>
 
 #include "comm/progress_display.h"
 #include "ui/gui_relay.h"
@@ -36,6 +38,8 @@ private:
     QPointer<QWidget> owner_;
     GuiRelay relay_;
     CProgressDialog* window_ = nullptr;
+    // The task has closed its window (set from any thread).
+    std::atomic<bool> closed_{false};
 };
 
 }  // namespace tarn

@@ -60,9 +60,9 @@ TEST(CommandLine, ValuesThatDoNotFitOrDoNotReadChangeNothing) {
 }
 
 TEST(CommandLine, ParityAndItsWithdrawal) {
-    EXPECT_EQ(parseCommandLine({"-prty:EVEN"}).parity, CL::kParityEven);
-    EXPECT_EQ(parseCommandLine({"-prty:odd"}).parity, CL::kParityOdd);
-    EXPECT_EQ(parseCommandLine({"-prty:no"}).parity, CL::kParityNone);
+    EXPECT_EQ(parseCommandLine({"-prty:EVEN"}).parity, Parity::Even);
+    EXPECT_EQ(parseCommandLine({"-prty:odd"}).parity, Parity::Odd);
+    EXPECT_EQ(parseCommandLine({"-prty:no"}).parity, Parity::None);
     const CommandLine line = parseCommandLine({"/port:2/bps:9600/prty:none"});
     EXPECT_FALSE(line.hasB(CL::kNetworkSettings)) << "an unknown parity withdraws the mark";
     EXPECT_EQ(line.port, 2);

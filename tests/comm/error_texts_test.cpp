@@ -45,19 +45,19 @@ TEST(ErrorTexts, DeviceErrorWithoutDataLeavesTheText) {
 
 TEST(ErrorTexts, ProbeResults) {
     std::string text = "x";
-    EXPECT_TRUE(LinkErrorText(2, text));
+    EXPECT_TRUE(LinkErrorText(static_cast<ProbeResult>(2), text));
     EXPECT_EQ(text, "Таймаут при передаче данных (нет связи)");
-    EXPECT_TRUE(LinkErrorText(3, text));
+    EXPECT_TRUE(LinkErrorText(static_cast<ProbeResult>(3), text));
     EXPECT_EQ(text, "Ошибки на линии связи");
-    EXPECT_TRUE(LinkErrorText(4, text));
+    EXPECT_TRUE(LinkErrorText(static_cast<ProbeResult>(4), text));
     EXPECT_EQ(text, "Ошибка в контрольной сумме");
-    EXPECT_TRUE(LinkErrorText(5, text));
+    EXPECT_TRUE(LinkErrorText(static_cast<ProbeResult>(5), text));
     EXPECT_EQ(text, "Адрес устройства в запросе не соответствует адресу в ответе.");
-    EXPECT_TRUE(LinkErrorText(6, text));
+    EXPECT_TRUE(LinkErrorText(static_cast<ProbeResult>(6), text));
     EXPECT_EQ(text, "Некорректный ответ");
     for (const int other : {0, 1, 7, -1}) {
         text = "x";
-        EXPECT_FALSE(LinkErrorText(other, text));
+        EXPECT_FALSE(LinkErrorText(static_cast<ProbeResult>(other), text));
         EXPECT_EQ(text, "");
     }
 }

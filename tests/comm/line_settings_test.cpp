@@ -1,6 +1,7 @@
 #include "comm/line_settings.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <algorithm>
 #include <vector>
@@ -11,7 +12,7 @@ namespace tarn {
 namespace {
 
 TEST(LineTimeouts, NineThousandSixHundredEightNoneOne) {
-    const auto t = computeLineTimeouts({9600, 8, kParityNone, 1});
+    const auto t = computeLineTimeouts({9600, 8, Parity::None, 1});
     EXPECT_NEAR(t.characterTime, 1.0417, 0.0001);
     EXPECT_EQ(t.readInterval, 2);
     EXPECT_EQ(t.readMultiplier, 4);
@@ -23,17 +24,17 @@ TEST(LineTimeouts, NineThousandSixHundredEightNoneOne) {
 
 TEST(LineTimeouts, ParityAndStopBitsLengthenTheCharacter) {
     // 1 + 8 + 1 + 2 = 12 bits at 110 baud: 109.09 ms a character.
-    const auto slow = computeLineTimeouts({110, 8, kParityEven, 2});
+    const auto slow = computeLineTimeouts({110, 8, Parity::Even, 2});
     EXPECT_NEAR(slow.characterTime, 109.0909, 0.001);
     EXPECT_EQ(slow.readInterval, 164);
     EXPECT_EQ(slow.readMultiplier, 274);
     EXPECT_EQ(slow.answerTimeout, 274 * 30 + 50);
-    // Mark and space parity add a bit too; parity code 0 is none.
-    EXPECT_EQ(bitsPerCharacter({9600, 7, kParityMark, 1}), 10);
-    EXPECT_EQ(bitsPerCharacter({9600, 7, kParitySpace, 1}), 10);
-    EXPECT_EQ(bitsPerCharacter({9600, 7, 0, 1}), 9);
+    // Mark and space parity add a bit too; no parity adds none.
+    EXPECT_EQ(bitsPerCharacter({9600, 7, Parity::Mark, 1}), 10);
+    EXPECT_EQ(bitsPerCharacter({9600, 7, Parity::Space, 1}), 10);
+    EXPECT_EQ(bitsPerCharacter({9600, 7, Parity::None, 1}), 9);
     // 115200 8N1: the read interval rounds up to 1 ms.
-    const auto fast = computeLineTimeouts({115200, 8, kParityNone, 1});
+    const auto fast = computeLineTimeouts({115200, 8, Parity::None, 1});
     EXPECT_EQ(fast.readInterval, 1);
     EXPECT_EQ(fast.readMultiplier, 2);
     EXPECT_EQ(fast.answerTimeout, 110);
@@ -52,19 +53,20 @@ TEST(LineTimeouts, AllowedSpeeds) {
 TEST(LineFraming, EveryFramingHasItsOwnFlags) {
     std::vector<std::uint32_t> seen;
     for (int dataBits = 5; dataBits <= 8; ++dataBits) {
-        for (const int parity : {kParityNone, kParityEven, kParityMark, kParityOdd, kParitySpace}) {
+        for (const Parity parity :
+             {Parity::None, Parity::Even, Parity::Mark, Parity::Odd, Parity::Space}) {
             for (int stopBits = 1; stopBits <= 2; ++stopBits) {
                 const LineSettings settings{4800, dataBits, parity, stopBits};
                 const std::uint32_t flags = line::framingFlags(settings);
                 EXPECT_EQ(line::fromFramingFlags(flags, 4800), settings)
-                    << dataBits << " " << parity << " " << stopBits;
+                    << dataBits << " " << static_cast<int>(parity) << " " << stopBits;
                 EXPECT_EQ(std::count(seen.begin(), seen.end(), flags), 0);
                 seen.push_back(flags);
             }
         }
     }
-    // Parity code 0 is no parity, like 3.
-    EXPECT_EQ(line::framingFlags({9600, 8, 0, 1}), line::framingFlags({9600, 8, kParityNone, 1}));
+    // No parity sets no parity flag.
+    EXPECT_EQ(line::framingFlags({9600, 8, Parity::None, 1}) & PARENB, 0u);
 }
 
 TEST(AnswerCollector, CollectsUpToTheCarriageReturn) {

@@ -41,33 +41,35 @@ TEST(ProbeFraming, Probes) {
 TEST(ProbeFraming, AnswerChecks) {
     for (const int selector : {kProtocolModbusRtu, kProtocolModbusAscii}) {
         const std::string echo = buildProbe(selector, 16);
-        EXPECT_EQ(checkProbeAnswer(selector, 16, echo), kProbeAnswered) << selector;
-        EXPECT_EQ(checkProbeAnswer(selector, 17, echo), kProbeWrongAddress) << selector;
-        EXPECT_EQ(checkProbeAnswer(selector, 16, ""), kProbeBadAnswer) << selector;
+        EXPECT_EQ(checkProbeAnswer(selector, 16, echo), ProbeResult::Answered) << selector;
+        EXPECT_EQ(checkProbeAnswer(selector, 17, echo), ProbeResult::WrongAddress) << selector;
+        EXPECT_EQ(checkProbeAnswer(selector, 16, ""), ProbeResult::BadAnswer) << selector;
     }
     // Other data with a good check value.
     const std::vector<std::uint8_t> other = {0x05, 0xF0, 0xF0, 0x00, 0x00};
     EXPECT_EQ(checkProbeAnswer(kProtocolModbusRtu, 16, encodeModbusRtu(16, other)),
-              kProbeBadAnswer);
+              ProbeResult::BadAnswer);
     EXPECT_EQ(checkProbeAnswer(kProtocolModbusAscii, 16, encodeModbusAscii(16, other)),
-              kProbeBadAnswer);
+              ProbeResult::BadAnswer);
     // A damaged check value.
     std::string rtu = buildProbe(kProtocolModbusRtu, 16);
     rtu.back() ^= 0x01;
-    EXPECT_EQ(checkProbeAnswer(kProtocolModbusRtu, 16, rtu), kProbeBadCheck);
+    EXPECT_EQ(checkProbeAnswer(kProtocolModbusRtu, 16, rtu), ProbeResult::BadCheck);
     std::string ascii = buildProbe(kProtocolModbusAscii, 16);
     ascii[ascii.size() - 3] = ascii[ascii.size() - 3] == '0' ? '1' : '0';
-    EXPECT_EQ(checkProbeAnswer(kProtocolModbusAscii, 16, ascii), kProbeBadCheck);
-    EXPECT_EQ(checkProbeAnswer(kProtocolModbusAscii, 16, ":10Z5F0F0FF000C\r"), kProbeBadAnswer);
+    EXPECT_EQ(checkProbeAnswer(kProtocolModbusAscii, 16, ascii), ProbeResult::BadCheck);
+    EXPECT_EQ(checkProbeAnswer(kProtocolModbusAscii, 16, ":10Z5F0F0FF000C\r"),
+              ProbeResult::BadAnswer);
 
     // DCON style: the answer starts with '!'; the request itself is no answer.
     const std::string answer = encodeDcon('!', 16, "TARN");
-    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 16, answer), kProbeAnswered);
-    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 32, answer), kProbeWrongAddress);
-    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 16, buildProbe(kProtocolDcon, 16)), kProbeBadAnswer);
+    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 16, answer), ProbeResult::Answered);
+    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 32, answer), ProbeResult::WrongAddress);
+    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 16, buildProbe(kProtocolDcon, 16)),
+              ProbeResult::BadAnswer);
     std::string damaged = answer;
     damaged[4] = 'X';
-    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 16, damaged), kProbeBadCheck);
+    EXPECT_EQ(checkProbeAnswer(kProtocolDcon, 16, damaged), ProbeResult::BadCheck);
 }
 
 }  // namespace

@@ -43,62 +43,62 @@ const std::string kReadALen = "#HGHGHUTISROI\r";
 TEST_F(SerialPortTest, RefusedSettings) {
     for (const int baud : {250, 256000}) {
         port.setBaudRate(baud);
-        EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed) << baud;
+        EXPECT_EQ(port.Open(), PortOpenResult::SettingsNotAllowed) << baud;
         EXPECT_FALSE(port.isOpen());
     }
     port.setBaudRate(9600);
     port.setDataBits(9);
-    EXPECT_EQ(port.Open(), SerialPort::kDataBitsNotAllowed);
+    EXPECT_EQ(port.Open(), PortOpenResult::DataBitsNotAllowed);
     port.setDataBits(4);
-    EXPECT_EQ(port.Open(), SerialPort::kDataBitsNotAllowed);
+    EXPECT_EQ(port.Open(), PortOpenResult::DataBitsNotAllowed);
     port.setDataBits(8);
     port.setStopBits(3);
-    EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed);
+    EXPECT_EQ(port.Open(), PortOpenResult::SettingsNotAllowed);
     port.setStopBits(1);
-    port.setParity(6);
-    EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed);
+    port.setParity(static_cast<Parity>(6));
+    EXPECT_EQ(port.Open(), PortOpenResult::SettingsNotAllowed);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(port.Close(), SerialPort::kNotOpen);
+    EXPECT_EQ(port.Close(), PortCloseResult::NotOpen);
     // A file that is not a terminal has no port state.
     port.setPortName("/dev/null");
-    port.setParity(kParityNone);
-    EXPECT_EQ(port.Open(), SerialPort::kSettingsNotAllowed);
+    port.setParity(Parity::None);
+    EXPECT_EQ(port.Open(), PortOpenResult::SettingsNotAllowed);
 }
 
 TEST_F(SerialPortTest, MissingDeviceKeepsTheReason) {
     port.setPortName(ports_.path().string() + "/no-such-device");
-    EXPECT_EQ(port.Open(), SerialPort::kCannotOpen);
+    EXPECT_EQ(port.Open(), PortOpenResult::CannotOpen);
     EXPECT_EQ(port.lastOpenError(), ENOENT);
     port.setPortName("COM9");
-    EXPECT_EQ(port.Open(), SerialPort::kOpened);
+    EXPECT_EQ(port.Open(), PortOpenResult::Opened);
     EXPECT_EQ(port.lastOpenError(), 0);
     EXPECT_EQ(port.devicePath(), server().devicePath());
 }
 
 TEST_F(SerialPortTest, AnswersAndTimeouts) {
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     EXPECT_EQ(port.answerTimeout(), 170);
     EXPECT_NEAR(port.characterTime(), 1.0417, 0.0001);
     std::string answer;
     for (const int mode : {SerialPort::kDirectionByRts, SerialPort::kDirectionAutomatic}) {
         port.setDirectionMode(mode);
-        EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+        EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Answered);
         EXPECT_EQ(answer, encodeFrame(Frame{16, false, NetNameHash("A.Len"), {0}}, 8));
     }
     module.setFaults({.silent = true});
     const auto start = Clock::now();
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kNoAnswer);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::NoAnswer);
     EXPECT_GE(millisecondsSince(start), 170);
     EXPECT_TRUE(answer.empty());
-    EXPECT_EQ(port.Close(), SerialPort::kClosed);
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAborted);
+    EXPECT_EQ(port.Close(), PortCloseResult::Closed);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Aborted);
 }
 
 TEST_F(SerialPortTest, LongAnswersAreCut) {
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     module.setFaults({.overlongEvery = 1});
     std::string answer;
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Answered);
     EXPECT_EQ(answer.size(), kAnswerCapacity);
     EXPECT_EQ(answer.front(), '#');
     EXPECT_NE(answer.back(), '\r');
@@ -106,43 +106,43 @@ TEST_F(SerialPortTest, LongAnswersAreCut) {
 
 TEST_F(SerialPortTest, StopEventAbortsAWaitingTransceive) {
     // At 300 baud the answer time-out is 2.57 s: a stop must not wait for it.
-    module.setActiveSettings({{300, 8, kParityNone, 1}, 16, 8});
+    module.setActiveSettings({{300, 8, Parity::None, 1}, 16, 8});
     module.setFaults({.silent = true});
     port.setBaudRate(300);
     port.setDirectionMode(SerialPort::kDirectionAutomatic);
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     ASSERT_GT(port.answerTimeout(), 2000);
 
     std::string answer;
-    int result = 0;
+    TransferResult result = TransferResult::Answered;
     Clock::time_point stopped;
     std::thread waiter([&] { result = port.Transceive(kReadALen, answer); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     stopped = Clock::now();
     port.stopEvent().signal();
     waiter.join();
-    EXPECT_EQ(result, SerialPort::kAborted);
+    EXPECT_EQ(result, TransferResult::Aborted);
     EXPECT_LT(millisecondsSince(stopped), 500);
 
     // Until it is reset, every Transceive fails at once and sends nothing.
     const int seen = module.requestsSeen();
     const auto start = Clock::now();
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAborted);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Aborted);
     EXPECT_LT(millisecondsSince(start), 500);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(module.requestsSeen(), seen);
 
     port.stopEvent().reset();
     module.setFaults({});
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Answered);
 }
 
 TEST_F(SerialPortTest, SpeedsWithoutAConstantReachTheLine) {
-    module.setActiveSettings({{14400, 8, kParityNone, 1}, 16, 8});
+    module.setActiveSettings({{14400, 8, Parity::None, 1}, 16, 8});
     port.setBaudRate(14400);
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     std::string answer;
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Answered);
     ASSERT_TRUE(server().lastLineSeen());
     EXPECT_EQ(server().lastLineSeen()->baudRate, 14400);
     EXPECT_EQ(server().lineMismatches(), 0);
@@ -155,33 +155,33 @@ TEST_F(SerialPortTest, SpeedAndStopBitsReachTheLine) {
          {std::pair{128000, 2}, std::pair{56000, 1}, std::pair{110, 2}, std::pair{28800, 1}}) {
         port.setBaudRate(baud);
         port.setStopBits(stopBits);
-        port.setParity(kParityMark);
+        port.setParity(Parity::Mark);
         port.setDataBits(7);
-        ASSERT_EQ(port.Open(), SerialPort::kOpened);
+        ASSERT_EQ(port.Open(), PortOpenResult::Opened);
         const auto seen = server().terminalLine();
         ASSERT_TRUE(seen);
         EXPECT_EQ(seen->baudRate, baud);
         EXPECT_EQ(seen->stopBits, stopBits);
-        EXPECT_EQ(port.Close(), SerialPort::kClosed);
+        EXPECT_EQ(port.Close(), PortCloseResult::Closed);
     }
 }
 
 TEST_F(SerialPortTest, ALineSetDifferentlyIsSilent) {
     port.setBaudRate(19200);
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     std::string answer;
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kNoAnswer);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::NoAnswer);
     EXPECT_EQ(server().lineMismatches(), 1);
 }
 
 TEST_F(SerialPortTest, NoiseBeforeAFrameIsSkipped) {
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     port.setDirectionMode(SerialPort::kDirectionAutomatic);
     std::string answer;
     for (const unsigned framings : {0u, sim::kAnswerModbusRtu}) {
         module.setProbeFramings(framings);
         EXPECT_EQ(port.Transceive(std::string("\x01\xF3") + kReadALen, answer),
-                  SerialPort::kAnswered)
+                  TransferResult::Answered)
             << framings;
         EXPECT_EQ(answer.front(), '#');
     }
@@ -213,7 +213,7 @@ public:
         if (ptsname_r(master, name.data(), name.size()) == 0) {
             path = name.data();
         }
-        line::configure(master, {9600, 8, kParityNone, 1});
+        line::configure(master, {9600, 8, Parity::None, 1});
     }
     ~BarePty() {
         if (master >= 0) {
@@ -259,7 +259,7 @@ TEST(SerialPortQueues, InputLeftFromBeforeIsDiscarded) {
     SerialPort port;
     port.setPortName(pty.path);
     port.setDirectionMode(SerialPort::kDirectionAutomatic);
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     for (int round = 0; round < 2; ++round) {
         const std::string stale = "#STALE\r#MORE";
         ASSERT_EQ(::write(pty.master, stale.data(), stale.size()),
@@ -267,14 +267,14 @@ TEST(SerialPortQueues, InputLeftFromBeforeIsDiscarded) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::thread module([&] { pty.answerAFrame("#GHGHGIGK\r"); });
         std::string answer;
-        EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+        EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Answered);
         module.join();
         EXPECT_EQ(answer, "#GHGHGIGK\r") << round;
     }
     // With nothing left over the exchange is the same.
     std::thread module([&] { pty.answerAFrame("#GHGHGIGK\r"); });
     std::string answer;
-    EXPECT_EQ(port.Transceive(kReadALen, answer), SerialPort::kAnswered);
+    EXPECT_EQ(port.Transceive(kReadALen, answer), TransferResult::Answered);
     module.join();
     EXPECT_EQ(answer, "#GHGHGIGK\r");
     port.Close();
@@ -289,7 +289,7 @@ TEST(SerialPortPacing, RtsSlotsAreKeptWithoutSpinning) {
     SerialPort port;
     port.setPortName(pty.path);
     port.setDirectionMode(SerialPort::kDirectionByRts);
-    ASSERT_EQ(port.Open(), SerialPort::kOpened);
+    ASSERT_EQ(port.Open(), PortOpenResult::Opened);
     const auto characterTime = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double, std::milli>(port.characterTime()));
 
@@ -298,13 +298,13 @@ TEST(SerialPortPacing, RtsSlotsAreKeptWithoutSpinning) {
     std::string answer;
     const double cpuBefore = threadCpuSeconds();
     const auto start = Clock::now();
-    const int result = port.Transceive(kReadALen, answer);
+    const TransferResult result = port.Transceive(kReadALen, answer);
     const auto wall = Clock::now() - start;
     const double cpu = threadCpuSeconds() - cpuBefore;
     module.join();
     port.Close();
 
-    EXPECT_EQ(result, SerialPort::kAnswered);
+    EXPECT_EQ(result, TransferResult::Answered);
     EXPECT_EQ(pty.received, kReadALen);
     const auto& arrivals = pty.arrivals;
     ASSERT_EQ(arrivals.size(), kReadALen.size());

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "comm/device_link.h"
-#include "support/recording_interaction.h"
 #include "sim/builtin_parameters.h"
 #include "sim/pty_server.h"
 #include "sim/simulated_module.h"
+#include "support/recording_interaction.h"
 
 namespace tarn::testing {
 
@@ -64,13 +64,13 @@ protected:
     // Starts the server and opens the link on it with the module's settings.
     // The whole frame goes in one write (the converter switches by itself),
     // which keeps the tests quick; the serial port's own tests cover RTS.
-    void openLink(LinkSettings settings = {}) {
+    void openLink(PortSettings settings = {}) {
         if (!server_) {
             startServer();
         }
         settings.port = "COM9";
         link.port().setDirectionMode(SerialPort::kDirectionAutomatic);
-        ASSERT_EQ(link.OpenLink(settings, true), 0);
+        ASSERT_EQ(link.OpenLink(settings, true), PortOpenResult::Opened);
     }
 
     std::vector<std::string> logLines() {

@@ -117,7 +117,7 @@ TEST_F(ModuleEngine, AplyMovesToTheSettingsOfItsParameters) {
     EXPECT_FALSE(ask(module, Frame{16, false, kHashAply, {}}));
     const auto now = module.activeSettings();
     EXPECT_EQ(now.line.baudRate, 38400);
-    EXPECT_EQ(now.line.parity, kParityOdd);
+    EXPECT_EQ(now.line.parity, Parity::Odd);
     EXPECT_EQ(now.addressLength, 11);
     EXPECT_EQ(now.address, 256);
     EXPECT_TRUE(ask(module, read("A.Len", {}, 256), 11));
@@ -146,10 +146,10 @@ TEST_F(SimulatorOnALine, LiveValuesChange) {
     openLink();
     auto counter = std::make_unique<Parameter>("CnT");
     counter->setValueType("int");
-    ASSERT_EQ(link.ExchangeParameter(*counter, true), 0);
+    ASSERT_EQ(link.ExchangeParameter(*counter, true), ExchangeResult::Ok);
     const std::string first = counter->valueText();
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    ASSERT_EQ(link.ExchangeParameter(*counter, true), 0);
+    ASSERT_EQ(link.ExchangeParameter(*counter, true), ExchangeResult::Ok);
     EXPECT_NE(counter->valueText(), first);
 }
 
@@ -158,23 +158,23 @@ TEST_F(SimulatorOnALine, AnotherModelName) {
     openLink();
     Parameter device("dev");
     device.setValueType("string");
-    ASSERT_EQ(link.ExchangeParameter(device, true), 0);
+    ASSERT_EQ(link.ExchangeParameter(device, true), ExchangeResult::Ok);
     EXPECT_EQ(device.valueText(), "TRM-5");
 }
 
 TEST_F(SimulatorOnALine, LineTimingDelaysTheAnswer) {
-    module.setActiveSettings({{1200, 8, kParityNone, 1}, 16, 8});
+    module.setActiveSettings({{1200, 8, Parity::None, 1}, 16, 8});
     sim::ServerOptions options;
     options.lineTiming = true;
     options.turnaroundUs = 20000;
     startServer(options);
-    LinkSettings settings;
-    settings.baudRate = "1200";
+    PortSettings settings;
+    settings.baudRate = 1200;
     openLink(settings);
     Parameter device("dev");
     device.setValueType("string");
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(link.ExchangeParameter(device, true), 0);
+    ASSERT_EQ(link.ExchangeParameter(device, true), ExchangeResult::Ok);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(module.requestsSeen(), 1);
 
@@ -192,7 +192,7 @@ TEST_F(SimulatorOnALine, LineTimingDelaysTheAnswer) {
 
     // A second exchange counts as well, with the program's turnaround
     // between the first answer and the second request.
-    ASSERT_EQ(link.ExchangeParameter(device, true), 0);
+    ASSERT_EQ(link.ExchangeParameter(device, true), ExchangeResult::Ok);
     const sim::LineStatistics twice = server().statistics();
     EXPECT_EQ(twice.requests, 2);
     EXPECT_EQ(twice.charactersIn, 2 * line.charactersIn);
@@ -211,7 +211,7 @@ TEST(SimulatorCommandLine, Options) {
     ASSERT_TRUE(line) << error;
     EXPECT_EQ(line->server.comNumber, 12);
     EXPECT_EQ(line->settings.line.baudRate, 19200);
-    EXPECT_EQ(line->settings.line.parity, kParityEven);
+    EXPECT_EQ(line->settings.line.parity, Parity::Even);
     EXPECT_EQ(line->settings.addressLength, 11);
     EXPECT_EQ(line->settings.address, 800);
     EXPECT_EQ(line->probeFramings, sim::kAnswerModbusRtu | sim::kAnswerDcon);
@@ -282,12 +282,12 @@ TEST(SimulatorProcess, ServesAPortUntilTerminated) {
 
     LinkContext context;
     DeviceLink link(context);
-    LinkSettings settings;
+    PortSettings settings;
     settings.port = "COM7";
-    EXPECT_EQ(link.OpenLink(settings, false), 0);
+    EXPECT_EQ(link.OpenLink(settings, false), PortOpenResult::Opened);
     Parameter device("dev");
     device.setValueType("string");
-    EXPECT_EQ(link.ExchangeParameter(device, true), 0);
+    EXPECT_EQ(link.ExchangeParameter(device, true), ExchangeResult::Ok);
     EXPECT_EQ(device.valueText(), "TARN");
     link.CloseLink();
 

@@ -27,11 +27,11 @@ void exchangeAll(DeviceLink& link, const DescBranch& branch, bool read,
         if (!p->accessible() && !read) {
             continue;
         }
-        const int result = link.ExchangeParameter(*p, read);
-        if (result != kExchangeOk || !p->statusText().empty()) {
+        const ExchangeResult result = link.ExchangeParameter(*p, read);
+        if (result != ExchangeResult::Ok || !p->statusText().empty()) {
             failures.push_back(branch.name() + "/" + p->networkName() + ":" +
-                               std::to_string(p->linearIndex()) + " " + std::to_string(result) +
-                               " " + p->statusText());
+                               std::to_string(p->linearIndex()) + " " +
+                               std::to_string(static_cast<int>(result)) + " " + p->statusText());
         }
     }
     for (const auto& child : branch.children()) {
@@ -61,9 +61,9 @@ TEST(TreeModule, EveryParameterOfEveryModeReadsAndWritesBack) {
     RecordingInteraction ui;
     DeviceLink link(context, &ui);
     link.port().setDirectionMode(SerialPort::kDirectionAutomatic);
-    LinkSettings settings;
+    PortSettings settings;
     settings.port = "COM12";
-    ASSERT_EQ(link.OpenLink(settings, true), 0);
+    ASSERT_EQ(link.OpenLink(settings, true), PortOpenResult::Opened);
 
     for (const std::uint32_t mode : kTreeModes) {
         SCOPED_TRACE(mode);
@@ -83,7 +83,7 @@ TEST(TreeModule, EveryParameterOfEveryModeReadsAndWritesBack) {
     // The module's name as the description initialises it.
     Parameter name("CHAr*");
     name.setValueType("name");
-    ASSERT_EQ(link.ExchangeParameter(name, true), kExchangeOk) << name.statusText();
+    ASSERT_EQ(link.ExchangeParameter(name, true), ExchangeResult::Ok) << name.statusText();
     EXPECT_EQ(name.valueText(), "TARN");
     link.CloseLink();
     server.stop();

@@ -1,7 +1,9 @@
 // A ConnectionSearch for the dialog tests: a real thread that waits for
 // requests like the real worker does, but whose attempts are scripted by
 // the test (the connection search itself is tested with the communication
-// layer). It records every call of the dialog.
+// layer). It reports what the contract says it reports at once (the
+// status of a connection attempt and of a close request, the factory
+// settings) and records every call of the dialog.
 #pragma once
 
 #include <atomic>
@@ -10,10 +12,13 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
-#include "dialogs/connection_search.h"
+#include "comm/connection_search.h"
+#include "model/network_settings.h"
+#include "model/object_with_parameters.h"
 
 namespace tarn::testing {
 
@@ -23,37 +28,57 @@ public:
 
     // What the worker does with one request, on its thread.
     std::function<void(Request, ScriptedConnectionSearch&)> onRequest;
+    // The rows the factory settings go into (the dialog's settings).
+    ObjectWithParameters* settings = nullptr;
 
     ~ScriptedConnectionSearch() override {
-        interrupt(0);
+        stop(std::nullopt);
         if (thread_.joinable()) {
             thread_.join();
         }
     }
 
-    void start(ConnectionEvents events) override {
+    bool start(std::shared_ptr<ConnectionListener> listener) override {
         ++starts;
-        events_ = std::move(events);
+        listener_ = std::move(listener);
         thread_ = std::thread([this] { run(); });
+        return true;
     }
 
-    void connect() override { push(Request::Connect); }
+    void connect() override {
+        listener_->statusChanged(std::string(kTextConnecting), false);
+        push(Request::Connect);
+    }
     void scan() override { push(Request::Scan); }
-
-    void interrupt(int closeCode) override {
-        std::lock_guard lock(mutex_);
-        if (closeCode != 0) {
-            interruptCodes_.push_back(closeCode);
+    void restoreFactorySettings() override {
+        listener_->statusChanged(std::string(kTextConnecting), false);
+        if (settings != nullptr) {
+            const auto& parameters = settings->parameters();
+            for (std::size_t row = 0; row < parameters.size(); ++row) {
+                if (const auto value = factoryValueOf(parameters[row]->networkName())) {
+                    parameters[row]->setValueText(std::string(*value));
+                }
+                listener_->settingChanged(row, parameters[row]->valueText());
+            }
         }
-        closeCode_ = closeCode;
-        interrupted_ = true;
-        wake_.notify_all();
+        push(Request::Connect);
+    }
+
+    std::optional<ConnectionClose> requestClose(ConnectionClose code) override {
+        if (finished_) {
+            return code;
+        }
+        if (code != ConnectionClose::Connected) {
+            listener_->statusChanged(std::string(kTextStopping), false);
+        }
+        stop(code);
+        return std::nullopt;
     }
 
     bool finished() const override { return finished_; }
 
     // ---- For scripts (worker thread) ------------------------------------
-    const ConnectionEvents& events() const { return events_; }
+    ConnectionListener& listener() { return *listener_; }
     bool interrupted() const {
         std::lock_guard lock(mutex_);
         return interrupted_;
@@ -65,6 +90,7 @@ public:
     }
 
     // ---- For the test (any thread) ----------------------------------------
+    // The codes the dialog asked to close with while the worker ran.
     std::vector<int> interruptCodes() const {
         std::lock_guard lock(mutex_);
         return interruptCodes_;
@@ -87,6 +113,16 @@ private:
         wake_.notify_all();
     }
 
+    void stop(std::optional<ConnectionClose> code) {
+        std::lock_guard lock(mutex_);
+        if (code) {
+            interruptCodes_.push_back(static_cast<int>(*code));
+        }
+        closeCode_ = code;
+        interrupted_ = true;
+        wake_.notify_all();
+    }
+
     void run() {
         while (true) {
             Request request;
@@ -105,24 +141,24 @@ private:
             }
             busy = false;
         }
-        int code = 0;
+        std::optional<ConnectionClose> code;
         {
             std::lock_guard lock(mutex_);
             code = closeCode_;
         }
         finished_ = true;
-        if (code != 0 && events_.command) {
-            events_.command(code);
+        if (code) {
+            listener_->closeRequested(*code);
         }
     }
 
-    ConnectionEvents events_;
+    std::shared_ptr<ConnectionListener> listener_;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Request> requests_;
     bool interrupted_ = false;
-    int closeCode_ = 0;
+    std::optional<ConnectionClose> closeCode_;
     std::vector<int> interruptCodes_;
     std::atomic<bool> finished_{false};
 };

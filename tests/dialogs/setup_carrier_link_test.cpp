@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "../ui/widget_helpers.h"
+#include "comm/connection_worker.h"
 #include "comm/device_link.h"
-#include "dialogs/link_connection_search.h"
 #include "dialogs/setup_carrier.h"
 #include "model/net_rs485_prg.h"
 #include "platform/settings_store.h"
@@ -55,7 +55,7 @@ protected:
     }
 
     CSetupCarrier& open() {
-        search_ = std::make_unique<LinkConnectionSearch>(link_, *settings_);
+        search_ = std::make_unique<ConnectionWorker>(link_, *settings_);
         dialog_ = std::make_unique<CSetupCarrier>(*settings_, *search_);
         dialog_->setBeep([this] { ++beeps_; });
         dialog_->resize(640, 320);
@@ -74,7 +74,7 @@ protected:
     LinkContext context_;
     RecordingInteraction ui_;
     DeviceLink link_{context_, &ui_};
-    std::unique_ptr<LinkConnectionSearch> search_;
+    std::unique_ptr<ConnectionWorker> search_;
     std::unique_ptr<CSetupCarrier> dialog_;
     int beeps_ = 0;
 };

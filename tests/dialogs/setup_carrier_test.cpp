@@ -51,6 +51,7 @@ protected:
 
     // Creates the dialog over the settings as the test left them.
     CSetupCarrier& open() {
+        worker.settings = settings.get();
         dialog = std::make_unique<CSetupCarrier>(*settings, worker);
         dialog->setBeep([this] { ++beeps; });
         QObject::connect(dialog.get(), &QDialog::finished,
@@ -127,10 +128,10 @@ TEST_F(SetupCarrierTest, AFoundModuleClosesTheDialogWithOne) {
         if (request != Request::Connect) {
             return;
         }
-        self.events().settingsEnabled(false);
-        self.events().status(kFound, false);
-        self.events().settingsEnabled(true);
-        self.events().command(CSetupCarrier::kCommandOk);
+        self.listener().settingsListEnabled(false);
+        self.listener().statusChanged(kFound, false);
+        self.listener().settingsListEnabled(true);
+        self.listener().closeRequested(ConnectionClose::Connected);
     };
     CSetupCarrier& window = open();
     QString statusOnClick;
@@ -156,12 +157,12 @@ TEST_F(SetupCarrierTest, AFoundModuleClosesTheDialogWithOne) {
 TEST_F(SetupCarrierTest, AFailedAttemptIsAnAlarmAndTheSettingsAreLockedMeanwhile) {
     std::atomic<bool> release{false};
     worker.onRequest = [&](Request, ScriptedConnectionSearch& self) {
-        self.events().settingsEnabled(false);
+        self.listener().settingsListEnabled(false);
         while (!release && !self.interrupted()) {
             std::this_thread::sleep_for(1ms);
         }
-        self.events().status(kNotFound, true);
-        self.events().settingsEnabled(true);
+        self.listener().statusChanged(kNotFound, true);
+        self.listener().settingsListEnabled(true);
     };
     CSetupCarrier& window = open();
     ASSERT_TRUE(showAndActivate(window));
@@ -199,10 +200,10 @@ TEST_F(SetupCarrierTest, AFailedAttemptIsAnAlarmAndTheSettingsAreLockedMeanwhile
 
 // The worker finishes the exchange in progress before it ends.
 void attemptUntilInterrupted(Request, ScriptedConnectionSearch& self) {
-    self.events().settingsEnabled(false);
+    self.listener().settingsListEnabled(false);
     self.waitForInterrupt();
     std::this_thread::sleep_for(100ms);
-    self.events().settingsEnabled(true);
+    self.listener().settingsListEnabled(true);
 }
 
 TEST_F(SetupCarrierTest, ExitDuringAnAttemptClosesOnlyAfterTheWorker) {
@@ -249,12 +250,12 @@ TEST_F(SetupCarrierTest, AScanShowsEachRateItTriesAndKeepsTheOneThatAnswers) {
         if (request != Request::Scan) {
             return;
         }
-        self.events().settingsEnabled(false);
+        self.listener().settingsListEnabled(false);
         for (const char* rate : {"2400", "4800", "9600", "14400", "19200"}) {
             speed->setValueText(rate);
-            self.events().valueChanged(*speed, rate);
-            self.events().status(std::string("Идет сканирование на скорости ") + rate + "...",
-                                 false);
+            self.listener().settingChanged(0, rate);
+            self.listener().statusChanged(
+                std::string("Идет сканирование на скорости ") + rate + "...", false);
             if (std::string(rate) == "9600") {
                 atNineThousand = true;
                 while (!goOn) {
@@ -262,9 +263,9 @@ TEST_F(SetupCarrierTest, AScanShowsEachRateItTriesAndKeepsTheOneThatAnswers) {
                 }
             }
         }
-        self.events().status(kFound, false);
-        self.events().settingsEnabled(true);
-        self.events().command(CSetupCarrier::kCommandOk);
+        self.listener().statusChanged(kFound, false);
+        self.listener().settingsListEnabled(true);
+        self.listener().closeRequested(ConnectionClose::Connected);
     };
     CSetupCarrier& window = open();
     ASSERT_TRUE(showAndActivate(window));
@@ -352,12 +353,12 @@ TEST_F(SetupCarrierTest, ValuesAreEditedInPlaceAndThePortListIsTheMachines) {
 TEST_F(SetupCarrierTest, ADialogDestroyedWhileTheWorkerRunsIsNeverCalledBack) {
     std::atomic<bool> reported{false};
     worker.onRequest = [&](Request, ScriptedConnectionSearch& self) {
-        self.events().settingsEnabled(false);
+        self.listener().settingsListEnabled(false);
         self.waitForInterrupt();
         std::this_thread::sleep_for(50ms);
         // Reports after the dialog has gone go nowhere.
-        self.events().status(kNotFound, true);
-        self.events().settingsEnabled(true);
+        self.listener().statusChanged(kNotFound, true);
+        self.listener().settingsListEnabled(true);
         reported = true;
     };
     open();

@@ -8,6 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <thread>
 
 #include "e2e/tarn_binary_fixture.h"
@@ -36,6 +39,56 @@ TEST_F(TarnBinary, ReadStoresTheModulesValuesInTheFile) {
         EXPECT_EQ(entry.find("=Нет данных"), std::string::npos) << entry;
     }
     EXPECT_EQ(reopened->outputs()[3]->valueText(), "0-10 В");
+}
+
+TEST_F(TarnBinary, AutomaticReadingOffReadsNothingBeforeTheTask) {
+    // A description whose root shows two parameters itself: the window reads
+    // such rows as soon as it shows them, while automatic reading is on.
+    const auto trees = scratch_ / "trees";
+    std::filesystem::create_directories(trees);
+    for (const auto& entry : std::filesystem::directory_iterator(TARN_SOURCE_DIR "/data/trees")) {
+        if (entry.path().extension() == ".tree") {
+            std::filesystem::copy_file(entry.path(), trees / entry.path().filename());
+        }
+    }
+    std::string full = readFileBytes(trees / "tarnfull.tree");
+    const std::string root = text::toCp1251("root Прибор_TARN 1 1 1 ");
+    const auto at = full.find(root);
+    ASSERT_NE(at, std::string::npos);
+    full.insert(at + root.size(), "tCYC tEst ");
+    std::ofstream(trees / "tarnfull.tree", std::ios::binary) << full;
+    std::vector<std::string> pack = {"build", container_.string()};
+    for (const auto& entry : std::filesystem::directory_iterator(trees)) {
+        pack.push_back(entry.path().string());
+    }
+    ASSERT_EQ(testing::runTool(TARN_BIN_DIR "/tarn-pack", pack).exitCode, 0);
+
+    startModule();
+    const auto file = scratch_ / "only-the-task.tarn";
+    const ToolRun run = tarn({port(), "-autoread:off", "-read", "-close", file.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // The read asks for each parameter of the tree once, and nothing is
+    // asked before it.
+    auto tree = document();
+    ASSERT_TRUE(tree->switchToMode(19));
+    int instances = 0;
+    forEachParameter(*tree->root(), [&](Parameter& p) { instances += p.hasName("tCYC") ? 1 : 0; });
+    EXPECT_EQ(instances, 2);
+    EXPECT_EQ(module_.requestsFor("tCYC"), instances);
+}
+
+TEST_F(TarnBinary, AFileThatIsNoConfigurationFailsTheRunAndStaysAsItWas) {
+    startModule();
+    const auto file = scratch_ / "other-program.tarn";
+    const std::string foreign = "PK\x03\x04 not a configuration of this program";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << foreign;
+    }
+    const ToolRun run = tarn({port(), "-read", "-close", file.string()});
+    EXPECT_EQ(run.exitCode, 200) << run.err;
+    EXPECT_EQ(readFileBytes(file), foreign);
+    EXPECT_EQ(module_.requestsFor("POUt"), 0) << "nothing is read";
 }
 
 TEST_F(TarnBinary, TraditionalOptionsInCapitalsWorkAlike) {
@@ -145,6 +198,13 @@ TEST_F(StoppedRun, SigtermStopsTheRunWith205) {
     run.signal(SIGTERM);
     const ToolRun result = run.wait();
     EXPECT_EQ(result.exitCode, 205) << result.err;
+    // The summary counts what was read and says the read was stopped.
+    std::smatch match;
+    const std::regex summary("чтение \\(прервано\\): параметров (\\d+), с ошибками (\\d+)");
+    ASSERT_TRUE(std::regex_search(result.out, match, summary)) << result.out;
+    EXPECT_GT(std::stoi(match[1]), 0);
+    EXPECT_LT(std::stoi(match[1]), 300) << "a stopped read went through part of the tree";
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "t.tarn")) << "a stopped read stores nothing";
 }
 
 TEST_F(TarnBinary, NewNetParamPutsTheNetworkSettingsIntoTheFile) {

@@ -26,16 +26,17 @@ public:
     void settingChanged(std::size_t row, const std::string& value) override {
         add("row " + std::to_string(row) + " " + value);
     }
-    void closeRequested(int code) override {
+    void closeRequested(ConnectionClose code) override {
         std::lock_guard lock(mutex_);
-        events_.push_back("close " + std::to_string(code));
+        events_.push_back("close " + std::to_string(static_cast<int>(code)));
         ++closes_;
         closeCode_ = code;
         changed_.notify_all();
     }
 
-    // The code the dialog was asked to close with; 0 after the hang bound.
-    int waitForClose() {
+    // The code the dialog was asked to close with; nothing after the hang
+    // bound.
+    std::optional<ConnectionClose> waitForClose() {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, kHangBound, [this] { return closes_ > 0; });
         return closeCode_;
@@ -65,7 +66,7 @@ private:
     std::condition_variable changed_;
     std::vector<std::string> events_;
     int closes_ = 0;
-    int closeCode_ = 0;
+    std::optional<ConnectionClose> closeCode_;
 };
 
 bool contains(const std::vector<std::string>& events, const std::string& event) {
@@ -80,7 +81,7 @@ protected:
         programSettings.fill();
         programSettings.setValueByName("Port", "COM9", false);
         programSettings.setValueByName("bPS", "115200", false);
-        module.setActiveSettings({{115200, 8, kParityNone, 1}, 16, 8});
+        module.setActiveSettings({{115200, 8, Parity::None, 1}, 16, 8});
     }
     void TearDown() override {
         worker.reset();
@@ -88,8 +89,8 @@ protected:
     }
 
     void startWorker() {
-        worker = std::make_unique<ConnectionWorker>(link, programSettings, listener);
-        ASSERT_TRUE(worker->start());
+        worker = std::make_unique<ConnectionWorker>(link, programSettings);
+        ASSERT_TRUE(worker->start(listenerHandle));
     }
 
     // Keeps a scan short: the speeds the module may be at, in this order.
@@ -98,20 +99,21 @@ protected:
     TemporaryFolder settingsFolder;
     SettingsStore store{settingsFolder.path().string()};
     NetRS485prg programSettings{store};
-    RecordingListener listener;
+    std::shared_ptr<RecordingListener> listenerHandle = std::make_shared<RecordingListener>();
+    RecordingListener& listener = *listenerHandle;
     std::unique_ptr<ConnectionWorker> worker;
 };
 
 TEST_F(Worker, ConnectsWithTheSettingsShown) {
     startWorker();
     worker->connect();
-    EXPECT_EQ(listener.waitForClose(), ConnectionWorker::kCloseConnected);
+    EXPECT_EQ(listener.waitForClose(), ConnectionClose::Connected);
     EXPECT_EQ(listener.events(),
               (std::vector<std::string>{"status Идет сканирование...", "list off", "list on",
                                         "status Связь установлена!", "close 1"}));
     EXPECT_TRUE(worker->finished());
     // The dialog's buttons now close it at once.
-    EXPECT_EQ(worker->requestClose(ConnectionWorker::kCloseExit), ConnectionWorker::kCloseExit);
+    EXPECT_EQ(worker->requestClose(ConnectionClose::Exit), ConnectionClose::Exit);
     EXPECT_EQ(listener.closes(), 1);
 }
 
@@ -126,17 +128,17 @@ TEST_F(Worker, AFailedConnectionLeavesTheDialogOpen) {
     EXPECT_EQ(listener.closes(), 0);
 
     // "Выход" while the worker waits: it ends and asks to close with 2.
-    EXPECT_EQ(worker->requestClose(ConnectionWorker::kCloseExit), 0);
-    EXPECT_EQ(listener.waitForClose(), ConnectionWorker::kCloseExit);
+    EXPECT_EQ(worker->requestClose(ConnectionClose::Exit), std::nullopt);
+    EXPECT_EQ(listener.waitForClose(), ConnectionClose::Exit);
     EXPECT_TRUE(contains(listener.events(), "status Прерывание операции..."));
 }
 
 TEST_F(Worker, ScanStopsAtTheModulesSpeed) {
     allowSpeeds("115200:57600:38400");
-    module.setActiveSettings({{57600, 8, kParityNone, 1}, 16, 8});
+    module.setActiveSettings({{57600, 8, Parity::None, 1}, 16, 8});
     startWorker();
     worker->scan();
-    EXPECT_EQ(listener.waitForClose(), ConnectionWorker::kCloseConnected);
+    EXPECT_EQ(listener.waitForClose(), ConnectionClose::Connected);
     EXPECT_EQ(listener.events(),
               (std::vector<std::string>{
                   "list off", "row 0 115200", "status Идет сканирование на скорости 115200...",
@@ -167,8 +169,8 @@ TEST_F(Worker, ExitDuringAScanClosesAfterTheAttemptInHand) {
     startWorker();
     worker->scan();
     ASSERT_TRUE(listener.waitForEvent("status Идет сканирование на скорости 115200..."));
-    EXPECT_EQ(worker->requestClose(ConnectionWorker::kCloseExit), 0);
-    EXPECT_EQ(listener.waitForClose(), ConnectionWorker::kCloseExit);
+    EXPECT_EQ(worker->requestClose(ConnectionClose::Exit), std::nullopt);
+    EXPECT_EQ(listener.waitForClose(), ConnectionClose::Exit);
     const auto events = listener.events();
     EXPECT_TRUE(contains(events, "status Прерывание операции..."));
     // No second speed, no failure text; the speed is back.
@@ -181,8 +183,8 @@ TEST_F(Worker, ExitDuringAScanClosesAfterTheAttemptInHand) {
 
 TEST_F(Worker, OfflineWhileTheWorkerWaits) {
     startWorker();
-    EXPECT_EQ(worker->requestClose(ConnectionWorker::kCloseOffline), 0);
-    EXPECT_EQ(listener.waitForClose(), ConnectionWorker::kCloseOffline);
+    EXPECT_EQ(worker->requestClose(ConnectionClose::Offline), std::nullopt);
+    EXPECT_EQ(listener.waitForClose(), ConnectionClose::Offline);
     EXPECT_EQ(listener.events(),
               (std::vector<std::string>{"status Прерывание операции...", "close 3"}));
     EXPECT_EQ(module.requestsSeen(), 0);
@@ -200,7 +202,7 @@ TEST_F(Worker, FactorySettingsAreShownAndTried) {
 
     startWorker();
     worker->restoreFactorySettings();
-    EXPECT_EQ(listener.waitForClose(), ConnectionWorker::kCloseConnected);
+    EXPECT_EQ(listener.waitForClose(), ConnectionClose::Connected);
     const auto events = listener.events();
     const std::vector<std::string> rows = {"row 0 9600", "row 1 8",  "row 2 Отсутствует", "row 3 1",
                                            "row 4 8",    "row 5 16", "row 6 COM1"};

@@ -26,7 +26,7 @@ protected:
 
     // The module and the program's settings at `baud`.
     void useSpeed(int baud) {
-        module.setActiveSettings({{baud, 8, kParityNone, 1}, 16, 8});
+        module.setActiveSettings({{baud, 8, Parity::None, 1}, 16, 8});
         programSettings.setValueByName("bPS", std::to_string(baud), false);
     }
 
@@ -83,7 +83,7 @@ TEST_P(ProbeDetection, AProbeThatAnswersEndsTheSearch) {
 
     // The device protocol is in force again.
     Parameter model("dev");
-    EXPECT_EQ(link.ExchangeParameter(model, true), kExchangeOk);
+    EXPECT_EQ(link.ExchangeParameter(model, true), ExchangeResult::Ok);
     EXPECT_EQ(model.valueText(), "OTHER");
 }
 
@@ -127,7 +127,7 @@ TEST_F(Detection, APortThatCannotBeOpenedIsReported) {
 }
 
 TEST_F(Detection, IdentificationReadsDevAndVer) {
-    link.OpenLink(linkSettingsFrom(programSettings), true);
+    link.OpenLink(portSettingsFrom(programSettings), true);
     for (const char* name : {"TARN", "t-a-r-n", "T-A-R-N", "Tarn-"}) {
         module.setModelName(name);
         EXPECT_EQ(IdentifyDevice(link, nullptr),

@@ -220,9 +220,9 @@ protected:
 
     // The link at 115200 baud: a missing answer costs 110 ms per sending.
     void openFastLink() {
-        module.setActiveSettings({{115200, 8, kParityNone, 1}, 16, 8});
-        LinkSettings settings;
-        settings.baudRate = "115200";
+        module.setActiveSettings({{115200, 8, Parity::None, 1}, 16, 8});
+        PortSettings settings;
+        settings.baudRate = 115200;
         openLink(settings);
     }
 

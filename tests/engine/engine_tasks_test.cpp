@@ -25,7 +25,7 @@ TEST_F(EngineTasks, ReadsTheWholeTreeOnAPortOpenedForTheTask) {
     startThreads();
     module.setValue("nPCP", 3, "5");
     module.setValue("SP", 0, "12.750");
-    ASSERT_EQ(link.CloseLink(), 0);
+    ASSERT_EQ(link.CloseLink(), PortCloseResult::Closed);
 
     ASSERT_TRUE(engine.RunReadBranch(tree.root.get()));
 
@@ -284,7 +284,7 @@ TEST_F(EngineTasks, TheFifthReadTimeoutPausesTheExchangeOnce) {
 
     // The count started again: one more time-out shows nothing, and with
     // automatic reading already off the message leaves that sentence out.
-    EXPECT_NE(engine.ReadParameter(parameter("nPCP", 0)), 0);
+    EXPECT_FALSE(engine.ReadParameter(parameter("nPCP", 0)).succeeded());
     EXPECT_EQ(engine.consecutiveFailures(), 1);
     EXPECT_EQ(ui.messages.size(), 1u);
     for (int i = 1; i < 5; ++i) {
@@ -365,15 +365,15 @@ TEST_F(EngineTasks, AnInterruptStopsAfterTheParameterInHand) {
     // A compare asked to stop compares nothing more.
     display.setOnLine(nullptr);
     engine.signalInterrupt();
-    EXPECT_EQ(engine.CompareParameter(parameter("SP")), kCompareInterrupted);
+    EXPECT_EQ(engine.CompareParameter(parameter("SP")), OperationSkip::Interrupted);
 }
 
 TEST_F(EngineTasks, StopThreadsEndsATaskWaitingForAnAnswer) {
     // At 2400 baud one unanswered request waits 410 ms, and the read of
     // the tree would take minutes.
-    module.setActiveSettings({{2400, 8, kParityNone, 1}, 16, 8});
-    LinkSettings slow;
-    slow.baudRate = "2400";
+    module.setActiveSettings({{2400, 8, Parity::None, 1}, 16, 8});
+    PortSettings slow;
+    slow.baudRate = 2400;
     openLink(slow);
     loadTree();
     startThreads();
@@ -489,16 +489,16 @@ TEST_F(EngineTasks, DirectCallsOutsideATask) {
     // No thread and no window: the operations work on the calling thread
     // and write no progress line.
     Parameter& sp = parameter("SP");
-    EXPECT_EQ(engine.ReadParameter(sp), 0);
+    EXPECT_TRUE(engine.ReadParameter(sp).succeeded());
     EXPECT_EQ(sp.valueText(), "25.000");
     sp.setValueText(std::string(kNoData));
-    EXPECT_EQ(engine.WriteParameter(sp, kWriteAll), kWriteNoData);
+    EXPECT_EQ(engine.WriteParameter(sp, kWriteAll), OperationSkip::NoData);
     EXPECT_EQ(sp.statusText(), kTextNotInitialised);
     sp.setLinearIndex(-1);
-    EXPECT_EQ(engine.ReadParameter(sp), kSkippedNegativeIndex);
+    EXPECT_EQ(engine.ReadParameter(sp), OperationSkip::NegativeIndex);
     sp.setValueText("1");
-    EXPECT_EQ(engine.WriteParameter(sp, kWriteAll), kSkippedNegativeIndex);
-    EXPECT_EQ(engine.CompareParameter(sp), kSkippedNegativeIndex);
+    EXPECT_EQ(engine.WriteParameter(sp, kWriteAll), OperationSkip::NegativeIndex);
+    EXPECT_EQ(engine.CompareParameter(sp), OperationSkip::NegativeIndex);
     EXPECT_EQ(module.requestsFor("SP"), 1);
     EXPECT_TRUE(display.updates().empty());
 }

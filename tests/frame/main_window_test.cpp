@@ -8,10 +8,10 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/command_ids.h"
 #include "app/command_line.h"
 #include "app/main_frame.h"
 #include "app/tarn_application.h"
+#include "document/command_ids.h"
 #include "document/tarn_document.h"
 #include "model/desc_branch.h"
 #include "platform/settings_store.h"

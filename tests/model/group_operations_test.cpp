@@ -101,7 +101,7 @@ TEST(LinearIndex, CommonIndexIsTakenOnceThenChecked) {
 TEST(GroupExchange, ReadVisitsOwnParametersThenChildren) {
     auto tree = smallTree();
     RecordingExchanger engine;
-    engine.results["b"] = 2;
+    engine.results["b"] = ExchangeResult::Undecodable;
     EXPECT_EQ(tree->readAll(engine), (ExchangeCounts{3, 1}));
     EXPECT_EQ(engine.log, (Log{"| Читаем ветвь 'Ветвь'", "read a", "read b",
                                "| Читаем ветвь 'Дочь'", "read c"}));
@@ -124,7 +124,7 @@ TEST(GroupExchange, CompareAndWriteStopAfterTheParameterThatSawTheStop) {
     auto tree = smallTree();
     RecordingExchanger compare;
     compare.stopAfter = 1;
-    compare.results["a"] = 3;
+    compare.results["a"] = OperationSkip::Interrupted;
     EXPECT_EQ(tree->compareAll(compare), (ExchangeCounts{1, 1}));
     EXPECT_EQ(compare.log, (Log{"| Сравниваем ветвь 'Ветвь'", "compare a"}));
 
@@ -144,7 +144,7 @@ TEST(GroupExchange, ReadStopsAfterTheParameterInHand) {
 
     RecordingExchanger failing;
     failing.stopAfter = 2;
-    failing.results["b"] = 1;
+    failing.results["b"] = ExchangeResult::Failed;
     EXPECT_EQ(tree->readAll(failing), (ExchangeCounts{2, 1}));
 }
 
@@ -167,7 +167,7 @@ TEST(GroupExchange, WriteModesSelectTheirParameters) {
     EXPECT_EQ(changed.log, (Log{"| Пишем ветвь 'Ветвь'", "write0 changed", "write0 attr"}));
 
     RecordingExchanger initial;
-    initial.results["initial"] = 5;
+    initial.results["initial"] = OperationSkip::NoData;
     EXPECT_EQ(tree->writeAll(initial, kWriteInitialValues), (ExchangeCounts{1, 1}));
     EXPECT_EQ(initial.log, (Log{"| Пишем ветвь 'Ветвь'", "write-1 initial"}));
 

@@ -175,11 +175,11 @@ TEST(Polling, TickDeliversValueOrStatus) {
     RecordingReceiver receiver;
     auto succeed = [](Parameter& q) {
         q.setValueText("17");
-        return 0;
+        return ExchangeResult::Ok;
     };
     auto fail = [](Parameter& q) {
         q.setStatusText("Таймаут при передаче данных (нет связи)");
-        return 1;
+        return ExchangeResult::Failed;
     };
     EXPECT_EQ(p.pollTick(succeed, &receiver), 1);  // not active
     p.startPolling();
@@ -205,7 +205,7 @@ TEST(Polling, AtMostNineResultsInFlight) {
     int reads = 0;
     auto read = [&](Parameter&) {
         ++reads;
-        return 0;
+        return ExchangeResult::Ok;
     };
     for (int i = 0; i < 9; ++i) {
         ASSERT_EQ(p.pollTick(read, &receiver), 0);
@@ -229,7 +229,7 @@ TEST(Polling, LongTextsAreCutAndLateResultsRecogniseADeadParameter) {
                     text += "ж";
                 }
                 q.setValueText(text);
-                return 0;
+                return ExchangeResult::Ok;
             },
             &receiver);
         ASSERT_EQ(receiver.results.size(), 1u);

@@ -14,30 +14,34 @@ namespace tarn::testing {
 
 class RecordingExchanger : public ParameterExchanger {
 public:
-    int readParameter(Parameter& parameter) override { return exchange("read", parameter); }
-    int writeParameter(Parameter& parameter, int mode) override {
+    OperationResult ReadParameter(Parameter& parameter) override {
+        return exchange("read", parameter);
+    }
+    OperationResult WriteParameter(Parameter& parameter, int mode) override {
         return exchange("write" + std::to_string(mode), parameter);
     }
-    int compareParameter(Parameter& parameter) override { return exchange("compare", parameter); }
+    OperationResult CompareParameter(Parameter& parameter) override {
+        return exchange("compare", parameter);
+    }
     bool stopRequested() const override { return stop; }
-    void progressLine(std::string_view text) override { log.push_back("| " + std::string(text)); }
+    void ProgressLine(std::string_view text) override { log.push_back("| " + std::string(text)); }
 
     std::vector<std::string> log;
-    // Result per network name; 0 for names not listed.
-    std::map<std::string, int> results;
+    // Result per network name; success for names not listed.
+    std::map<std::string, OperationResult> results;
     bool stop = false;
     // The stop request rises after this many exchanges (never when negative).
     int stopAfter = -1;
 
 private:
-    int exchange(const std::string& what, Parameter& parameter) {
+    OperationResult exchange(const std::string& what, Parameter& parameter) {
         log.push_back(what + " " + parameter.networkName());
         ++exchanges_;
         if (stopAfter >= 0 && exchanges_ >= stopAfter) {
             stop = true;
         }
         const auto found = results.find(parameter.networkName());
-        return found == results.end() ? 0 : found->second;
+        return found == results.end() ? OperationResult() : found->second;
     }
     int exchanges_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "support/scratch_folder.h"
 
@@ -99,6 +100,33 @@ ToolRun RunningTool::wait() {
     ToolRun run = collect(pid_, folder_);
     pid_ = -1;
     return run;
+}
+
+std::optional<ToolRun> RunningTool::waitFor(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pid_ > 0) {
+        int status = 0;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            ToolRun run;
+            if (WIFEXITED(status)) {
+                run.exitCode = WEXITSTATUS(status);
+            }
+            run.out = readFileBytes(std::filesystem::path(folder_) / "out");
+            run.err = readFileBytes(std::filesystem::path(folder_) / "err");
+            pid_ = -1;
+            return run;
+        }
+        if (done < 0 && errno != EINTR) {
+            pid_ = -1;
+            return ToolRun{};
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return ToolRun{};
 }
 
 std::string findOnPath(const std::string& program) {

@@ -1,6 +1,8 @@
 // Runs a program of the build and collects what it wrote.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,9 @@ public:
     void signal(int number);
     // Waits for the end and collects what it wrote.
     ToolRun wait();
+    // The same within `limit`; nothing when the program still runs then
+    // (it is killed when the RunningTool goes).
+    std::optional<ToolRun> waitFor(std::chrono::milliseconds limit);
 
 private:
     int pid_ = -1;

@@ -57,9 +57,9 @@ TEST(ProgressTask, AReadOfTheTreeIsShownAndInterrupted) {
     LinkContext link;
     DeviceLink device(link, &ui);
     device.port().setDirectionMode(SerialPort::kDirectionAutomatic);
-    LinkSettings settings;
+    PortSettings settings;
     settings.port = "COM" + std::to_string(kCom);
-    ASSERT_EQ(device.OpenLink(settings, true), 0);
+    ASSERT_EQ(device.OpenLink(settings, true), PortOpenResult::Opened);
     QtProgressDisplay display;
     ExchangeEngine engine(device, ui, display);
     EngineSettings engineSettings;

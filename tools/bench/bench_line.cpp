@@ -22,10 +22,10 @@ BenchLine::BenchLine(sim::SimulatedModule& module, int baud, bool lineTiming, in
                      error.c_str());
         return;
     }
-    LinkSettings settings;
+    PortSettings settings;
     settings.port = server_->devicePath();
-    settings.baudRate = std::to_string(baud);
-    if (link_.OpenLink(settings, true) != SerialPort::kOpened) {
+    settings.baudRate = baud;
+    if (link_.OpenLink(settings, true) != PortOpenResult::Opened) {
         return;
     }
     EngineSettings engineSettings;

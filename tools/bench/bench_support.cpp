@@ -21,7 +21,7 @@ double processCpuSeconds() {
 }
 
 double characterMs(int baud) {
-    return computeLineTimeouts({baud, 8, kParityNone, 1}).characterTime;
+    return computeLineTimeouts({baud, 8, Parity::None, 1}).characterTime;
 }
 
 Timing timeRepeated(int repeats, const std::function<void()>& work) {
@@ -51,7 +51,7 @@ std::unique_ptr<sim::SimulatedModule> makeModule(const std::filesystem::path& co
     sim::addTreeParameters(*module, container);
     sim::addModuleCommands(*module);
     sim::addLiveBehaviour(*module);
-    module->setActiveSettings({{baud, 8, kParityNone, 1}, 16, 8});
+    module->setActiveSettings({{baud, 8, Parity::None, 1}, 16, 8});
     return module;
 }
 

@@ -49,8 +49,8 @@ std::vector<long> terminalRoundTripsUs(int rounds) {
         ::close(master);
         return trips;
     }
-    line::configure(master, {115200, 8, kParityNone, 1});
-    line::configure(slave, {115200, 8, kParityNone, 1});
+    line::configure(master, {115200, 8, Parity::None, 1});
+    line::configure(slave, {115200, 8, Parity::None, 1});
     std::thread echo([master, rounds] {
         char c = 0;
         for (int i = 0; i < rounds; ++i) {

@@ -49,7 +49,7 @@ void runCase(const char* title, int scanners, int period, bool polling, double s
     DroppingReceiver receiver;
     tarn::ScanThread thread([](tarn::Parameter& parameter) {
         parameter.setValueText("1");
-        return 0;
+        return tarn::ExchangeResult::Ok;
     });
     thread.setReceiver(&receiver);
     thread.start(list);

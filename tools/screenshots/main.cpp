@@ -14,12 +14,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/main_frame.h"
+#include "comm/connection_search.h"
 #include "comm/device_link.h"
 #include "description/tree_container.h"
-#include "dialogs/connection_search.h"
 #include "dialogs/setup_carrier.h"
 #include "document/tarn_document.h"
 #include "model/net_rs485_prg.h"
@@ -42,21 +44,25 @@ using namespace tarn;
 // module is on the line; a scan does nothing.
 class NoModuleWorker : public ConnectionSearch {
 public:
-    void start(ConnectionEvents events) override { events_ = std::move(events); }
+    bool start(std::shared_ptr<ConnectionListener> listener) override {
+        listener_ = std::move(listener);
+        return true;
+    }
     void connect() override {
-        events_.settingsEnabled(false);
-        events_.status("Не удалось установить связь с прибором!", true);
-        events_.settingsEnabled(true);
+        listener_->settingsListEnabled(false);
+        listener_->statusChanged(std::string(kTextNotConnected), true);
+        listener_->settingsListEnabled(true);
     }
     void scan() override {}
-    void interrupt(int closeCode) override {
+    void restoreFactorySettings() override {}
+    std::optional<ConnectionClose> requestClose(ConnectionClose code) override {
         finished_ = true;
-        events_.command(closeCode);
+        return code;
     }
     bool finished() const override { return finished_; }
 
 private:
-    ConnectionEvents events_;
+    std::shared_ptr<ConnectionListener> listener_;
     bool finished_ = false;
 };
 
@@ -208,7 +214,7 @@ bool mainWindow(const QDir& folder, const QString& settingsFolder) {
     LinkContext context;
     DeviceLink link(context, &ui);
     link.port().setDirectionMode(SerialPort::kDirectionAutomatic);
-    LinkSettings line;
+    PortSettings line;
     line.port = "COM9";
     link.OpenLink(line, false);
     readAll(link, *document.root());

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/network_settings.h"
 #include "platform/numbers.h"
 
 namespace tarn::sim {
@@ -21,13 +22,11 @@ void addModuleCommands(SimulatedModule& module) {
 }
 
 void addBuiltInParameters(SimulatedModule& module) {
-    // Network settings of the module on its line.
-    module.addParameter("bPS", "2400:4800:9600:14400:19200:28800:38400:57600:115200", 1, "9600");
-    module.addParameter("LEn", "7:8", 1, "8");
-    module.addParameter("PrtY", "Отсутствует:Четность:Нечетность", 1, "Отсутствует");
-    module.addParameter("Sbit", "1:2", 1, "1");
-    module.addParameter("A.Len", "8:11", 1, "8");
-    module.addParameter("Addr", "int", 1, "16");
+    // Network settings of the module on its line, at the factory settings.
+    for (const NetworkSetting& setting : kLineSettings) {
+        module.addParameter(std::string(setting.networkName), std::string(setting.valueType), 1,
+                            std::string(setting.factoryValue));
+    }
     module.addParameter("Prot", "BRIX:Modbus_RTU:Modbus_ASCII:DCON", 1, "BRIX");
 
     addModuleCommands(module);

@@ -62,16 +62,16 @@ bool makeLink(const fs::path& link, const std::string& target, std::string* erro
 std::string describeLine(const LineSettings& line) {
     char parity = 'N';
     switch (line.parity) {
-        case kParityEven:
+        case Parity::Even:
             parity = 'E';
             break;
-        case kParityOdd:
+        case Parity::Odd:
             parity = 'O';
             break;
-        case kParityMark:
+        case Parity::Mark:
             parity = 'M';
             break;
-        case kParitySpace:
+        case Parity::Space:
             parity = 'S';
             break;
         default:
@@ -245,6 +245,9 @@ void PtyServer::send(const std::string& answer, Clock::time_point requestArrived
     if (deliver > Clock::now() && !waitUntil(deliver)) {
         return;
     }
+    // The statistics are held while the answer goes out: whoever has read
+    // the answer finds it counted.
+    std::unique_lock statisticsLock(statisticsMutex_);
     std::string_view rest = answer;
     while (!rest.empty()) {
         const ssize_t written = ::write(master_, rest.data(), rest.size());
@@ -265,7 +268,6 @@ void PtyServer::send(const std::string& answer, Clock::time_point requestArrived
     const long late = std::max<long>(
         0, static_cast<long>(
                std::chrono::duration_cast<std::chrono::microseconds>(now - deliver).count()));
-    std::lock_guard lock(statisticsMutex_);
     statistics_.answersLateUs += late;
     statistics_.answerLateMaxUs = std::max(statistics_.answerLateMaxUs, late);
     ++statistics_.answers;

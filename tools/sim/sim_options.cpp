@@ -137,11 +137,11 @@ std::optional<SimCommandLine> parseCommandLine(const std::vector<std::string>& a
         {"--parity",
          [&](const std::string& value) {
              if (value == "none") {
-                 line.settings.line.parity = kParityNone;
+                 line.settings.line.parity = Parity::None;
              } else if (value == "even") {
-                 line.settings.line.parity = kParityEven;
+                 line.settings.line.parity = Parity::Even;
              } else if (value == "odd") {
-                 line.settings.line.parity = kParityOdd;
+                 line.settings.line.parity = Parity::Odd;
              } else {
                  error = "--parity: none, even or odd, not '" + value + "'";
                  return false;

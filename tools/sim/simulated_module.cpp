@@ -105,28 +105,18 @@ std::string printable(std::string_view wire) {
     return text;
 }
 
-std::string parityText(int parity) {
-    switch (parity) {
-        case kParityEven:
-            return "Четность";
-        case kParityOdd:
-            return "Нечетность";
-        default:
-            return "Отсутствует";
-    }
+std::string parityTextOf(Parity parity) {
+    const std::string_view text = tarn::parityText(parity);
+    return std::string(text.empty() ? tarn::parityText(Parity::None) : text);
 }
 
-int parityFromText(const std::string& text, int fallback) {
-    if (text::equalsNoCase(text, "Четность")) {
-        return kParityEven;
+bool isLineSetting(const ParameterSpec& spec) {
+    for (const NetworkSetting& setting : kLineSettings) {
+        if (isNamed(spec, setting.networkName)) {
+            return true;
+        }
     }
-    if (text::equalsNoCase(text, "Нечетность")) {
-        return kParityOdd;
-    }
-    if (text::equalsNoCase(text, "Отсутствует")) {
-        return kParityNone;
-    }
-    return fallback;
+    return false;
 }
 
 }  // namespace
@@ -275,7 +265,7 @@ void SimulatedModule::putSettingsIntoParameters(const NetworkSettings& settings)
     };
     put("bPS", std::to_string(settings.line.baudRate));
     put("LEn", std::to_string(settings.line.dataBits));
-    put("PrtY", parityText(settings.line.parity));
+    put("PrtY", parityTextOf(settings.line.parity));
     put("Sbit", std::to_string(settings.line.stopBits));
     put("A.Len", std::to_string(settings.addressLength));
     put("Addr", std::to_string(settings.address));
@@ -298,7 +288,8 @@ NetworkSettings SimulatedModule::settingsFromParameters() const {
     settings.addressLength = number("A.Len", settings.addressLength);
     settings.address = number("Addr", settings.address);
     if (const Family* parity = find("PrtY")) {
-        settings.line.parity = parityFromText(parity->instances[0].value, settings.line.parity);
+        settings.line.parity =
+            parityFromText(parity->instances[0].value).value_or(settings.line.parity);
     }
     return settings;
 }
@@ -444,8 +435,8 @@ SimulatedModule::Outcome SimulatedModule::handle(const Frame& request, int index
         std::snprintf(line, sizeof line,
                       "   APLY: now %d baud, %d data bits, parity %d, %d stop "
                       "bits, address %d (%d bits)",
-                      next.line.baudRate, next.line.dataBits, next.line.parity, next.line.stopBits,
-                      next.address, next.addressLength);
+                      next.line.baudRate, next.line.dataBits, static_cast<int>(next.line.parity),
+                      next.line.stopBits, next.address, next.addressLength);
         log(line);
         return {};
     }
@@ -458,10 +449,7 @@ SimulatedModule::Outcome SimulatedModule::handle(const Frame& request, int index
         // Device initialisation: every value back to its initial one; the
         // line settings stay.
         for (auto& other : families_) {
-            const bool network = isNamed(other.spec, "bPS") || isNamed(other.spec, "LEn") ||
-                                 isNamed(other.spec, "PrtY") || isNamed(other.spec, "Sbit") ||
-                                 isNamed(other.spec, "A.Len") || isNamed(other.spec, "Addr");
-            if (!network) {
+            if (!isLineSetting(other.spec)) {
                 for (auto& slot : other.instances) {
                     slot.value = other.spec.initialValue;
                 }
