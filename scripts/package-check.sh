@@ -13,7 +13,9 @@ echo "package-check: $DEB"
 WORK="$(mktemp -d)"
 SIM=""
 cleanup() {
-    [ -n "$SIM" ] && kill "$SIM" 2>/dev/null || true
+    if [ -n "$SIM" ]; then
+        kill "$SIM" 2>/dev/null || true
+    fi
     rm -rf "$WORK"
 }
 trap cleanup EXIT INT TERM
