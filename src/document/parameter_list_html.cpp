@@ -244,9 +244,6 @@ std::string readParameterListAppendix(const std::filesystem::path& path) {
     }
     std::ostringstream bytes;
     bytes << file.rdbuf();
-    if (!file && !file.eof()) {
-        return {};
-    }
     return bytes.str();
 }
 
