@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool option = false;
     for (const auto& argument : arguments) {
         option = option || (argument.size() > 1 && argument[0] == '-' && argument != "-help" &&
-                            argument != "-?" && argument != "--help");
+                            argument != "-?" && argument != "--help" && argument != "-version" &&
+                            argument != "--version");
     }
     if (option) {
         fuzzCheck(line.unattended());

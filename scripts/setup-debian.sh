@@ -3,8 +3,9 @@
 # need. Safe to run again: when everything is present it prints nothing.
 set -eu
 
-PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev libgsf-1-dev zlib1g-dev
-googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full xvfb x11-utils"
+PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-svg-dev libgsf-1-dev zlib1g-dev
+googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full xvfb x11-utils
+dpkg-dev lintian desktop-file-utils man-db"
 
 missing=""
 for package in $PACKAGES; do

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/build_info.h"
 #include "platform/numbers.h"
 #include "platform/text.h"
 
@@ -146,6 +147,9 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
         line.errorLogPath = stripQuotes(value);
     } else if (name == "exitevent") {
         line.exitEventName = stripQuotes(value);
+    } else if (name == "html") {
+        line.htmlRequested = true;
+        line.htmlPath = stripQuotes(value);
     }
 }
 
@@ -181,11 +185,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.helpRequested = true;
             continue;
         }
+        if (argument == "-version" || argument == "--version") {
+            line.versionRequested = true;
+            continue;
+        }
         if (argument.size() > 1 && argument[0] == '-') {
             line.flagsB |= CommandLine::kUnattended;
             auto [name, value] = splitOption(std::string_view(argument).substr(1));
             name = text::toLower(name);
-            if (name != "elog" && name != "exitevent") {
+            if (name != "elog" && name != "exitevent" && name != "html") {
                 value = text::toLower(value);
             }
             applyOption(line, name, value);
@@ -270,7 +278,14 @@ Window and run:
   -elog:FILE          append every failed exchange to FILE (created anew)
   -exitevent:NAME     stop when a calling program posts the POSIX named
                       semaphore /NAME (SIGTERM and SIGINT stop it the same way)
+
+Without a module:
+  -html:FILE          write the HTML list of the parameters of the
+                      configuration file's operating mode (mode 19 without a
+                      file) to FILE and quit; no display, module or browser
+                      is needed, every other option is ignored
   -help               this text
+  -version            the program's version (also --version)
 
 Numbers may be decimal, hexadecimal (0x10) or octal (010).
 
@@ -282,7 +297,19 @@ Exit codes:
   203  wrong port settings or a lost frame start
   205  the run was stopped (exit semaphore, SIGTERM/SIGINT, or "Прервать!")
   206  the module did not answer the connection attempt at start
+  2    an interactive start without a display
+  3    -html: FILE could not be created
+  4    -html: the configuration file or its tree could not be loaded
+
+Environment:
+  TARN_SETTINGS_DIR   keep every setting in files of this folder
+  TARN_PORTS_DIR      the ports folder (default ~/.config/BRIX/TARN/ports)
 )";
+}
+
+std::string versionText() {
+    return std::string(build::kProgramName) + " (" + build::kDescription + ") " + build::kVersion +
+           "\n" + build::kCopyright + "\n";
 }
 
 }  // namespace tarn

@@ -6,14 +6,17 @@
 //
 // Arguments, as a POSIX shell passes them:
 // - "-name" or "-name:value" is exactly one option; the name is lower-cased,
-//   the value is kept as typed for "elog" and "exitevent" and lower-cased
-//   otherwise;
+//   the value is kept as typed for "elog", "exitevent" and "html" and
+//   lower-cased otherwise;
 // - an argument beginning with "/" is an option argument of the traditional
 //   form ("/port:2/bps:9600", lower-cased as a whole and cut at every "/")
 //   only when the text after the leading "/" up to its next "/" or ":" is a
 //   known option name; otherwise it is a file name (an absolute path);
 // - any other argument is the file name (the first one counts).
-// "-help", "-?" and "--help" ask for the usage text and are not options.
+// "-help", "-?" and "--help" ask for the usage text, "-version" and
+// "--version" for the program's version; they are not options.
+// "-html:FILE" (only in the "-" form: its value is a path) writes the HTML
+// parameter list and ends the run.
 #pragma once
 
 #include <cstdint>
@@ -67,7 +70,10 @@ struct CommandLine {
     std::int32_t x = 0, y = 0, w = 0, h = 0;
     std::string exitEventName;  // the named semaphore a calling program posts
     std::string errorLogPath;
+    std::string htmlPath;  // the HTML parameter list to write ("-html")
+    bool htmlRequested = false;
     bool helpRequested = false;
+    bool versionRequested = false;
 
     bool has(std::uint16_t a) const { return (flagsA & a) != 0; }
     bool hasB(std::uint32_t b) const { return (flagsB & b) != 0; }
@@ -90,5 +96,8 @@ bool createErrorLog(const std::string& path);
 
 // The usage text of "-help".
 std::string usageText();
+
+// The text of "--version": the program's name, version and copyright line.
+std::string versionText();
 
 }  // namespace tarn

@@ -10,8 +10,9 @@
 
 #include "app/command_line.h"
 #include "app/exit_watcher.h"
+#include "app/html_export_run.h"
 #include "app/tarn_application.h"
-#include "description/tree_container.h"
+#include "platform/companion_files.h"
 
 namespace {
 
@@ -28,15 +29,24 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Stop requests (SIGTERM, SIGINT) are taken by the exit watcher only.
-    tarn::blockStopSignals();
-
     std::vector<std::string> arguments(argv + 1, argv + argc);
     tarn::CommandLine line = tarn::parseCommandLine(arguments);
+    if (line.versionRequested) {
+        std::fputs(tarn::versionText().c_str(), stdout);
+        return 0;
+    }
     if (line.helpRequested) {
         std::fputs(tarn::usageText().c_str(), stdout);
         return 0;
     }
+    // The parameter list needs neither a display nor a module; relative
+    // paths still mean the caller's folder here.
+    if (line.htmlRequested) {
+        return tarn::runHtmlExport(line);
+    }
+
+    // Stop requests (SIGTERM, SIGINT) are taken by the exit watcher only.
+    tarn::blockStopSignals();
 
     // Without a display an unattended run needs no screen: it runs on Qt's
     // offscreen platform. An interactive start cannot work without one.

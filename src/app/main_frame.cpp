@@ -107,6 +107,7 @@ void CMainFrame::buildMenus() {
 
     QMenu* help = menuBar()->addMenu("&Справка");
     addCommand(help, kHelp, "&Справка\tF1", "F1");
+    addCommand(help, kExportHtml, "Экспорт списка параметров в HTML");
     help->addSeparator();
     addCommand(help, kAbout, "&О программе TARN...");
 }

@@ -24,6 +24,8 @@
 #include "document/document_commands.h"
 #include "document/tarn_document.h"
 #include "platform/console_user_interaction.h"
+#include "platform/companion_files.h"
+#include "ui/parameter_list_export.h"
 #include "ui/qt_progress_display.h"
 #include "ui/qt_user_interaction.h"
 #include "ui/tarn_tree_view.h"
@@ -342,6 +344,9 @@ void TarnApplication::runCommand(int id) {
         case command::kAbout:
             showAbout();
             return;
+        case command::kExportHtml:
+            frame_->showStatus(exportParameterList(document_->root(), *ui_));
+            return;
         case command::kNew:
             files_->newDocument();
             return;
@@ -373,7 +378,7 @@ void TarnApplication::programModeToggled(int id) {
 
 void TarnApplication::openHelp() {
     WaitCursor wait;
-    const auto manual = programFolder() / kManualFile;
+    const auto manual = companionFilePath(kManualFile);
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string())));
 }
 

@@ -262,21 +262,8 @@ RawStream readContainerStream(const std::filesystem::path& container, std::strin
     return raw;
 }
 
-std::filesystem::path programFolder() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error || exe.empty()) {
-        return {};
-    }
-    return exe.parent_path();
-}
-
 std::filesystem::path treeContainerPath() {
-    const std::filesystem::path folder = programFolder();
-    if (folder.empty()) {
-        return std::filesystem::path(kTreeContainerFileName);
-    }
-    return folder / kTreeContainerFileName;
+    return companionFilePath(kTreeContainerFileName);
 }
 
 }  // namespace tarn

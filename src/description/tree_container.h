@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/companion_files.h"
+
 namespace tarn {
 
 inline constexpr std::string_view kTreeContainerFileName = "tarn.tree.dat";
@@ -71,13 +73,10 @@ struct RawStream {
 // The stored bytes of one stream, not inflated.
 RawStream readContainerStream(const std::filesystem::path& container, std::string_view streamName);
 
-// The folder of the running executable (from /proc/self/exe); empty when it
-// cannot be determined.
-std::filesystem::path programFolder();
-
-// The container beside the running executable; just the file name (relative
-// to the current folder, which start-up makes the program folder) when the
-// program folder is unknown.
+// The program's container: beside the running executable, else in the
+// installation's data folder (see companionFilePath); just the file name
+// (relative to the current folder, which start-up makes the program folder)
+// when the program folder is unknown.
 std::filesystem::path treeContainerPath();
 
 }  // namespace tarn

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/exit_code.h"
+#include "platform/build_info.h"
 
 namespace tarn {
 namespace {
@@ -97,6 +98,27 @@ TEST(CommandLine, HelpIsNotAnOption) {
         EXPECT_FALSE(line.unattended()) << help;
     }
     EXPECT_NE(usageText().find("206"), std::string::npos);
+}
+
+TEST(CommandLine, VersionIsNotAnOptionAndHtmlKeepsItsPath) {
+    for (const char* version : {"-version", "--version"}) {
+        const CommandLine line = parseCommandLine({version});
+        EXPECT_TRUE(line.versionRequested) << version;
+        EXPECT_FALSE(line.unattended()) << version;
+    }
+    EXPECT_NE(versionText().find(build::kVersion), std::string::npos);
+    EXPECT_NE(versionText().find(build::kCopyright), std::string::npos);
+
+    CommandLine line = parseCommandLine({"-HTML:\"Docs/Список.HTML\"", "Conf.tarn"});
+    EXPECT_TRUE(line.htmlRequested);
+    EXPECT_EQ(line.htmlPath, "Docs/Список.HTML");
+    EXPECT_EQ(line.fileName, "Conf.tarn");
+    // The traditional form would cut a path at its slashes: "/html" is a
+    // file name there.
+    line = parseCommandLine({"/html:list.html"});
+    EXPECT_FALSE(line.htmlRequested);
+    EXPECT_EQ(line.fileName, "/html:list.html");
+    EXPECT_NE(usageText().find("-html:FILE"), std::string::npos);
 }
 
 TEST(ExitCode, TheLowestBitDecides) {

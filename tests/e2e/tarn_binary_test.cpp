@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "e2e/tarn_binary_fixture.h"
+#include "platform/build_info.h"
 #include "platform/text.h"
 
 namespace tarn::e2e {
@@ -238,6 +239,17 @@ TEST_F(TarnBinary, HelpPrintsTheOptionsAndExitCodes) {
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_NE(run.out.find("-exitevent:NAME"), std::string::npos);
         EXPECT_NE(run.out.find("206"), std::string::npos);
+    }
+}
+
+TEST_F(TarnBinary, VersionPrintsTheNameTheVersionAndTheCopyright) {
+    for (const char* version : {"--version", "-version"}) {
+        const ToolRun run = tarn({version});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.rfind("tarn ", 0), 0u) << run.out;
+        EXPECT_NE(run.out.find(std::string(" ") + build::kVersion + "\n"), std::string::npos);
+        EXPECT_NE(run.out.find(build::kCopyright), std::string::npos) << run.out;
+        EXPECT_EQ(run.err, "");
     }
 }
 

@@ -74,7 +74,7 @@ std::optional<Options> parseOptions(int argc, char** argv) {
         }
     }
     if (options.container.empty()) {
-        options.container = programFolder() / kTreeContainerFileName;
+        options.container = treeContainerPath();
     }
     return options;
 }

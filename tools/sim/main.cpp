@@ -78,9 +78,9 @@ int main(int argc, char** argv) {
     if (options->builtinParameters) {
         addBuiltInParameters(module);
     } else {
-        const std::filesystem::path container =
-            options->treeContainer.empty() ? tarn::programFolder() / tarn::kTreeContainerFileName
-                                           : std::filesystem::path(options->treeContainer);
+        const std::filesystem::path container = options->treeContainer.empty()
+                                                    ? tarn::treeContainerPath()
+                                                    : std::filesystem::path(options->treeContainer);
         const TreeParameterLoad load = addTreeParameters(module, container);
         for (const auto& problem : load.problems) {
             std::cerr << "tarn-sim: " << problem << "\n";

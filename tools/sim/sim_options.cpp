@@ -56,8 +56,9 @@ terminal; after APLY it moves to the settings held in its own parameters):
 
 Parameters:
   --trees FILE        the tree container to take the module's parameters from
-                      (default: tarn.tree.dat beside tarn-sim); the module
-                      serves the parameters of every operating mode
+                      (default: tarn.tree.dat beside tarn-sim, else in
+                      ../share/tarn relative to it); the module serves the
+                      parameters of every operating mode
   --builtin           serve a compact built-in parameter set instead
 
 Identity:
