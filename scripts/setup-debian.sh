@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev libgsf-1-dev zlib1g-dev
-googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full"
+googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full libx11-dev"
 
 missing=""
 for package in $PACKAGES; do
