@@ -73,7 +73,9 @@ CApply::CApply(ApplyCommand* command, UserInteraction& ui, bool silent, QWidget*
     setMinimumWidth(420);
 }
 
-CApply::~CApply() = default;
+CApply::~CApply() {
+    worker_.finishJobs();
+}
 
 ApplyOptions CApply::options() const {
     ApplyOptions options;

@@ -95,7 +95,9 @@ CCalibration::CCalibration(ExchangeEngine& engine, UserInteraction& ui, const Ou
     setAdjustable(false);
 }
 
-CCalibration::~CCalibration() = default;
+CCalibration::~CCalibration() {
+    worker_.finishJobs();
+}
 
 void CCalibration::setAdjustable(bool adjustable) {
     value_->setEnabled(adjustable);

@@ -1,6 +1,9 @@
 #include "dialogs/dialog_worker.h"
 
+#include <QCoreApplication>
 #include <QWidget>
+#include <chrono>
+#include <thread>
 
 namespace tarn {
 
@@ -9,6 +12,14 @@ DialogWorker::DialogWorker(QWidget* dialog)
 
 DialogWorker::~DialogWorker() {
     relay_->detach();
+}
+
+void DialogWorker::finishJobs() {
+    relay_->detach();
+    while (!worker_.idle()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 void DialogWorker::run(Job job, std::function<void()> shown) {

@@ -26,7 +26,8 @@ public:
 
     // `dialog` shows the wait cursor and receives the results.
     explicit DialogWorker(QWidget* dialog);
-    // Drops the results still to come, then waits for the queued jobs.
+    // Drops the results still to come, then waits for the queued jobs
+    // (the dialog has called finishJobs() before).
     ~DialogWorker();
     DialogWorker(const DialogWorker&) = delete;
     DialogWorker& operator=(const DialogWorker&) = delete;
@@ -36,6 +37,12 @@ public:
     void run(Job job, std::function<void()> shown = {});
     // A job of which only the latest of a quick run is carried out.
     void runLatest(Job job);
+
+    // For the dialog's destructor, while the dialog is still whole: drops
+    // the results still to come and lets the queued jobs end, handling this
+    // thread's events meanwhile, since a job may be waiting for a message
+    // box (a dialog closed by the end of the program while it asks).
+    void finishJobs();
 
     // A job of run() has not been shown yet.
     bool busy() const { return outstanding_ > 0; }

@@ -131,7 +131,9 @@ CSinglePoint::CSinglePoint(DeviceLink& link, UserInteraction& ui,
     showOperation();
 }
 
-CSinglePoint::~CSinglePoint() = default;
+CSinglePoint::~CSinglePoint() {
+    worker_.finishJobs();
+}
 
 void CSinglePoint::describeCommand(const QString& command) {
     const CommandDescription described = access_.DescribeCommand(utf8(command));

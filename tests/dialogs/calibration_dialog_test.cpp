@@ -229,6 +229,36 @@ TEST_F(CalibrationDialog, ACoefficientThatIsNotEditableIsAdjustedAndLockedAgain)
     EXPECT_TRUE(ui.messages.empty()) << ui.allTexts();
 }
 
+// Answers as the real boxes do: on the GUI thread, the asking thread
+// waiting until it has been answered.
+class GuiThreadInteraction : public UserInteraction {
+public:
+    void showMessage(std::string_view, std::string_view, MessageIcon, unsigned) override {}
+    bool askYesNo(std::string_view, std::string_view, MessageIcon, bool) override {
+        bool answer = false;
+        QMetaObject::invokeMethod(
+            qApp, [&answer] { answer = true; }, Qt::BlockingQueuedConnection);
+        asked = true;
+        return answer;
+    }
+    std::atomic<bool> asked{false};
+};
+
+TEST_F(CalibrationDialog, AClosingProgramDoesNotHangOnAQuestionStillToBeAsked) {
+    module.setEditable("CLB.K", 3, false);
+    GuiThreadInteraction boxes;
+    dialog = std::make_unique<CCalibration>(engine, boxes, &instantiation.outputs);
+    ASSERT_TRUE(showAndActivate(*dialog));
+    const auto found = dialog->coefficientList()->findItems("K20 выхода №2", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    dialog->coefficientList()->setCurrentItem(found.front());
+    // Destroyed at once, while the worker reads the coefficient and then
+    // asks on this thread.
+    dialog.reset();
+    EXPECT_TRUE(boxes.asked);
+    EXPECT_EQ(module.requestsFor("CLB.I"), 1);
+}
+
 TEST_F(CalibrationDialog, TypingWritesTheValueOnTheLineThenOnlyTheLatest) {
     open();
     choose("K4  выхода №1");
