@@ -40,18 +40,26 @@ std::string ApplyCommand::settingsText() const {
     return text;
 }
 
-ApplyResult ApplyCommand::send(const ApplyOptions& options) {
+std::optional<LinkSettings> ApplyCommand::followModule() {
+    if (deviceSettings_ == nullptr) {
+        return std::nullopt;
+    }
+    copyNetworkSettings(*deviceSettings_, programSettings_);
+    return linkSettingsFrom(programSettings_);
+}
+
+ApplyResult ApplyCommand::send(const ApplyOptions& options,
+                               const std::optional<LinkSettings>& line) {
     ApplyResult result;
     Parameter aply("APLY");
     aply.setValueType("void");
     aply.setValueText("");
     result.firstWrite = link_.ExchangeParameter(aply, false);
 
-    if (deviceSettings_ != nullptr) {
-        copyNetworkSettings(*deviceSettings_, programSettings_);
+    if (line) {
         // The port follows the module; a port that cannot be opened shows in
         // the "dev" read that follows.
-        link_.OpenLink(linkSettingsFrom(programSettings_), false);
+        link_.OpenLink(*line, false);
         Parameter model("dev");
         model.setValueType("string");
         if (link_.ExchangeParameter(model, true) != kExchangeOk) {

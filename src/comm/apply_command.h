@@ -12,8 +12,11 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "comm/link_settings.h"
 
 namespace tarn {
 
@@ -74,10 +77,17 @@ public:
     // internal-error text when there is no network-settings branch.
     std::string settingsText() const;
 
-    // Sends APLY, makes the program follow the module and, with the
-    // broadcast option, repeats the command. May run on any thread; the
-    // exchanges take the link's exchange lock.
-    ApplyResult send(const ApplyOptions& options);
+    // The program follows the module: its port settings take the module's
+    // known settings. Returns the line the port is to be re-opened on after
+    // APLY; nothing without a network-settings branch. Runs on the thread
+    // that owns the settings (the views show them), before send().
+    std::optional<LinkSettings> followModule();
+
+    // Sends APLY; with `line`, re-opens the port on it and asks the module
+    // for "dev"; with the broadcast option repeats the command. Touches only
+    // the link, so it may run on any thread; the exchanges take the link's
+    // exchange lock.
+    ApplyResult send(const ApplyOptions& options, const std::optional<LinkSettings>& line);
 
     // Shows the error box after a send whose first write failed, unless
     // `silent` (the start-up option of that name).

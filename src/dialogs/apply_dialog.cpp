@@ -98,7 +98,10 @@ void CApply::accept() {
     cancel_->setEnabled(false);
     auto result = std::make_shared<ApplyResult>();
     ApplyCommand* command = command_;
-    worker_.run([command, chosen, result] { *result = command->send(chosen); },
+    // The program's settings change here, where the views read them; the
+    // worker only uses the line they give.
+    const std::optional<LinkSettings> line = command->followModule();
+    worker_.run([command, chosen, line, result] { *result = command->send(chosen, line); },
                 [this, result] {
                     ApplyCommand::report(*result, silent_, ui_);
                     QDialog::accept();
