@@ -177,16 +177,5 @@ TEST_F(SinglePointDialog, TheWindowKeepsWorkingWhileTheLineIsHeld) {
     EXPECT_NE(dialog->cursor().shape(), Qt::WaitCursor);
 }
 
-TEST_F(SinglePointDialog, ACommandWithoutTemplateIsReported) {
-    setCommand("XYZ");
-    EXPECT_EQ(dialog->descriptionField()->text(), " (<тип неопределен>)");
-    runAndWait();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Параметер 'XYZ' не описан!");
-    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(dialog->exchangeLog()->count(), 0);
-    EXPECT_EQ(module.requestsSeen(), 0);
-}
-
 }  // namespace
 }  // namespace tarn::testing
