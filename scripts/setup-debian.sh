@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-svg-dev libgsf-1-dev zlib1g-dev
-googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full xvfb x11-utils
+googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full xvfb x11-utils libx11-dev
 dpkg-dev lintian desktop-file-utils man-db"
 
 missing=""

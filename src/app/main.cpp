@@ -83,6 +83,15 @@ int main(int argc, char** argv) {
     application.setApplicationName("TARN");
     application.setOrganizationName("BRIX");
     const bool headless = QGuiApplication::platformName() == "offscreen";
+    if (headless && line.hasB(tarn::CommandLine::kCalibrate)) {
+        // The calibration is adjusted by a person watching the outputs: it
+        // cannot run without a screen, and nothing is sent to the module.
+        std::fputs(
+            "tarn: -calibrate needs a display: the analogue outputs are calibrated by a person\n"
+            "watching them at the screen; nothing was sent to the module\n",
+            stderr);
+        return 2;
+    }
     if (headless && !line.unattended()) {
         std::fputs(
             "tarn: the offscreen platform has no person to answer; "

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include "description/tree_modes.h"
@@ -25,6 +26,20 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     buildToolBar();
     statusLabel_ = new QLabel(this);
     statusBar()->addWidget(statusLabel_, 1);
+    // The lock-key indicators stay while a prompt covers the message pane.
+    for (std::size_t i = 0; i < indicators_.size(); ++i) {
+        auto* indicator = new QLabel(QString::fromUtf8(kIndicatorTexts[i]), this);
+        indicator->setAlignment(Qt::AlignCenter);
+        indicator->setMinimumWidth(indicator->fontMetrics().horizontalAdvance("SCRL") + 12);
+        indicator->setEnabled(false);
+        statusBar()->addPermanentWidget(indicator);
+        indicators_[i] = indicator;
+    }
+    lockKeysReader_ = [] { return readLockKeys(); };
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &CMainFrame::refreshIndicators);
+    poll->start(kIndicatorPollMs);
+    refreshIndicators();
     showStatus("Готово");
     showTitle(0, {});
 }
@@ -69,9 +84,14 @@ void CMainFrame::buildMenus() {
     addCommand(deviceMenu_, kCompare, "Сравнить с реальными значениями\tAlt+C", "Alt+C");
     deviceMenu_->addSeparator();
     addCommand(deviceMenu_, kIdentify, "Проверка связи с прибором\tAlt+N", "Alt+N");
+    addCommand(deviceMenu_, kSinglePoint, "Опрос отдельного параметра\tAlt+S", "Alt+S");
     deviceMenu_->addSeparator();
+    addCommand(deviceMenu_, kAply, "Послать команду &APLY\tAlt+A", "Alt+A");
     addCommand(deviceMenu_, kInit, "Послать команду &INIT\tAlt+I", "Alt+I");
-    addCommand(deviceMenu_, kInitialiseDevice, "Инициализировать прибор");
+    addCommand(deviceMenu_, kInitialiseDevice, "Инициализировать прибор")
+        ->setStatusTip("Инициализировать основные параметры значениями по умолчанию");
+    deviceMenu_->addSeparator();
+    addCommand(deviceMenu_, kCalibrate, "Юстировка");
 
     treeMenu_ = menuBar()->addMenu("&Дерево");
     addCommand(treeMenu_, kViewReadBranch, "Прочитать все параметры выделеной ветви\tAlt+Ctrl+R",
@@ -105,11 +125,20 @@ void CMainFrame::buildMenus() {
         group->addAction(item);
     }
 
+    modes->addSeparator();
+    addCommand(modes, kChangePasswords, "Смена паролей...")
+        ->setStatusTip(
+            "Смена паролей среднего и полного уровней доступа. Функция разрешена только с "
+            "полного уровня доступа");
+
     QMenu* help = menuBar()->addMenu("&Справка");
-    addCommand(help, kHelp, "&Справка\tF1", "F1");
+    helpMenu_ = help;
+    addCommand(help, kHelp, "&Справка\tF1");
     addCommand(help, kExportHtml, "Экспорт списка параметров в HTML");
     help->addSeparator();
     addCommand(help, kAbout, "&О программе TARN...");
+    // F1 is the help button of the window: it works wherever the focus is.
+    addAction(addCommand(nullptr, kHelpButton, "Справка", "F1"));
 }
 
 void CMainFrame::buildToolBar() {
@@ -248,6 +277,19 @@ void CMainFrame::setRecentFiles(const QStringList& paths) {
 
 void CMainFrame::showStatus(const QString& text) {
     statusLabel_->setText(text);
+}
+
+void CMainFrame::setLockKeysReader(std::function<LockKeys()> reader) {
+    lockKeysReader_ = std::move(reader);
+    refreshIndicators();
+}
+
+void CMainFrame::refreshIndicators() {
+    const LockKeys keys = lockKeysReader_ ? lockKeysReader_() : LockKeys{};
+    const bool on[] = {keys.capsLock, keys.numLock, keys.scrollLock};
+    for (std::size_t i = 0; i < indicators_.size(); ++i) {
+        indicators_[i]->setEnabled(on[i]);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

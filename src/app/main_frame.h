@@ -9,7 +9,11 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QStringList>
+#include <array>
 #include <cstdint>
+#include <functional>
+
+#include "app/lock_keys.h"
 
 class QAction;
 class QLabel;
@@ -27,6 +31,8 @@ public:
     QAction* action(int id) const { return actions_.value(id, nullptr); }
     QMenu* deviceMenu() const { return deviceMenu_; }
     QMenu* treeMenu() const { return treeMenu_; }
+    // Room for the items other parts of the program add to "&Справка".
+    QMenu* helpMenu() const { return helpMenu_; }
 
     // "TARN <mode caption> - document title".
     static QString titleFor(std::uint32_t mode, const QString& documentTitle);
@@ -56,6 +62,12 @@ public:
     // waits; the offline greying stays as it is).
     void setCommandsEnabled(bool enabled);
     bool commandsEnabled() const { return commandsEnabled_; }
+    // The status bar's indicators "CAP", "NUM" and "SCRL": bright while the
+    // key is on. They follow the keyboard (polled); tests give a reader.
+    static constexpr std::array<const char*, 3> kIndicatorTexts = {"CAP", "NUM", "SCRL"};
+    QLabel* indicator(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
+    void setLockKeysReader(std::function<LockKeys()> reader);
+    void refreshIndicators();
 
 signals:
     void commandRaised(int id);
@@ -87,6 +99,10 @@ private:
     QMenu* deviceMenu_ = nullptr;
     QMenu* treeMenu_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    static constexpr int kIndicatorPollMs = 250;
+    std::array<QLabel*, 3> indicators_{};
+    std::function<LockKeys()> lockKeysReader_;
     QAction* recentSeparator_ = nullptr;
     QList<QAction*> recentActions_;
     QLabel* statusLabel_ = nullptr;

@@ -12,6 +12,7 @@
 #include "app/exit_code.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
+#include "app/qt_service_dialogs.h"
 #include "app/recent_files.h"
 #include "app/startup_sequence.h"
 #include "app/unattended_run.h"
@@ -66,6 +67,7 @@ TarnApplication::~TarnApplication() {
     }
     files_.reset();
     commands_.reset();
+    dialogs_.reset();
     engine_.reset();
     document_.reset();
     link_.reset();
@@ -102,6 +104,8 @@ void TarnApplication::createParts() {
     link_ = std::make_unique<DeviceLink>(context_, ui_.get());
     engine_ = std::make_unique<ExchangeEngine>(*link_, *ui_, *progress_);
     engine_->setObserver(this);
+    engine_->setDangerousOperationCheck(
+        [this](bool fullAccess) { return checkDangerousOperation(fullAccess, *ui_); });
     EngineSettings engineSettings;
     engineSettings.unattended = line_.unattended();
     engineSettings.storeAfterTask = line_.hasB(CommandLine::kRead);
@@ -120,7 +124,18 @@ void TarnApplication::createParts() {
             },
     });
 
+    dialogs_ = std::make_unique<QtServiceDialogs>(QtServiceDialogs::Context{
+        .document = *document_,
+        .link = *link_,
+        .engine = *engine_,
+        .ui = *ui_,
+        .settings = settings_,
+        .window = [this]() -> QWidget* { return frame_.get(); },
+        .silent = [this] { return line_.silent(); },
+        .accessLevel = [this] { return accessLevel_; },
+    });
     commands_ = std::make_unique<DocumentCommands>(*document_, *link_, *engine_, *ui_);
+    commands_->setServiceDialogs(dialogs_.get());
     commands_->setUnattended(line_.unattended(), line_.hasB(CommandLine::kAply));
     commands_->setHooks({
         .refreshViews =
@@ -339,6 +354,7 @@ void TarnApplication::runCommand(int id) {
             view_->selectProblem(id == command::kNextProblem);
             return;
         case command::kHelp:
+        case command::kHelpButton:
             openHelp();
             return;
         case command::kAbout:

@@ -29,6 +29,7 @@ class DocumentCommands;
 class ExchangeEngine;
 class FileCommands;
 class QtProgressDisplay;
+class QtServiceDialogs;
 class RecentFiles;
 class TarnDocument;
 class UnattendedRun;
@@ -113,6 +114,7 @@ private:
     std::unique_ptr<DocumentCommands> commands_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<UnattendedRun> unattended_;
+    std::unique_ptr<QtServiceDialogs> dialogs_;
     std::unique_ptr<CMainFrame> frame_;
     CTARNTreeListView* view_ = nullptr;
     int accessLevel_ = 0;

@@ -99,14 +99,16 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
     bool listen = false;  // collect another answer instead of sending again
     std::string received;
     AnswerCheck check;
+    if (command == kHashAply) {
+        // The module switches its line at once; nobody answers, so nobody
+        // is waited for.
+        port_.Send(wire);
+        return true;
+    }
     while (true) {
         const TransferResult result =
             listen ? port_.Listen(received) : port_.Transceive(wire, received);
         listen = false;
-        if (command == kHashAply) {
-            // The module switches its line at once; nobody answers.
-            return true;
-        }
         if (result == TransferResult::Aborted && port_.stopEvent().isSignalled()) {
             // The program stops the exchange (shutdown, worker threads
             // stopped): resending would only fail again at once. It is no

@@ -15,11 +15,6 @@ constexpr auto kTransmitStopBound = std::chrono::milliseconds(3000);
 
 constexpr std::string_view kTextNothingSelected = "Ничего не выбрано!";
 constexpr std::string_view kCaptionImpossible = "Операция невозможна";
-constexpr std::string_view kTextInitialiseRefused =
-    "Авторизация относится к устаревшим функциям.\n"
-    "В этой версии конфигуратора 'опасные операции'\n"
-    "(инициализация прибора и доступ к специальным атрибутам)\n"
-    "автоматически доступны на максимальном уровне доступа.";
 constexpr std::string_view kTextScanThreadFailed =
     "Не могу запустить поток (ScanThread), необходимый для работы сканеров";
 constexpr std::string_view kTextTransmitThreadFailed =
@@ -160,9 +155,19 @@ bool ExchangeEngine::RunWriteChanged(DescBranch* branch) {
                    branch != nullptr ? branch->countToWrite(kWriteChanged) : 0);
 }
 
+void ExchangeEngine::setDangerousOperationCheck(std::function<bool(bool)> check) {
+    std::lock_guard lock(settingsMutex_);
+    dangerousOperationCheck_ = std::move(check);
+}
+
 bool ExchangeEngine::RunInitialise(DescBranch* branch) {
-    if (!link_.context().fullAccess()) {
-        ui_.showMessage(kTextInitialiseRefused, "", MessageIcon::Information);
+    std::function<bool(bool)> check;
+    {
+        std::lock_guard lock(settingsMutex_);
+        check = dangerousOperationCheck_;
+    }
+    const bool fullAccess = link_.context().fullAccess();
+    if (!(check ? check(fullAccess) : fullAccess)) {
         return false;
     }
     return runTask({TaskCode::Initialise, branch},

@@ -88,6 +88,11 @@ public:
     void setObserver(EngineObserver* observer) { observer_.store(observer); }
     void setSettings(EngineSettings settings);
     EngineSettings settings() const;
+    // Decides, from the link's full access, whether a dangerous operation
+    // (initialising the module) may start, and tells the user why not. The
+    // program passes its access-level check (checkDangerousOperation of
+    // document/access_level.h). Without one, full access alone decides.
+    void setDangerousOperationCheck(std::function<bool(bool fullAccess)> check);
     // Where the scanners' results go (the main view); null drops them.
     void setPollResultReceiver(PollResultReceiver* receiver) { scan_.setReceiver(receiver); }
 
@@ -110,7 +115,8 @@ public:
     bool RunReadBranch(DescBranch* branch);
     bool RunWriteBranch(DescBranch* branch);
     bool RunWriteChanged(DescBranch* branch);
-    // Only with full access; otherwise an information box and false.
+    // Only when the dangerous-operation check lets it (below); otherwise
+    // false.
     bool RunInitialise(DescBranch* branch);
     // Afterwards the report box "Результат сравнения".
     bool RunCompare(DescBranch* branch);
@@ -184,6 +190,7 @@ private:
 
     mutable std::mutex settingsMutex_;
     EngineSettings settings_;
+    std::function<bool(bool)> dangerousOperationCheck_;
 
     // The interrupt and the stop request of StopThreads; the closing pause
     // waits for either.

@@ -275,14 +275,8 @@ void SerialPort::useKernelDirection(bool on) {
     }
 }
 
-TransferResult SerialPort::Transceive(std::string_view frame, std::string& answer,
-                                      AnswerCollector::End end) {
-    answer.clear();
-    if (!isOpen() || stopEvent_.isSignalled()) {
-        return TransferResult::Aborted;
-    }
+SerialPort::WriteResult SerialPort::sendFrame(std::string_view frame, double& stillOnTheLine) {
     purgeQueues(fd_);
-
     bool wholeFrameAtOnce = true;
     if (directionMode_.load() == kDirectionAutomatic) {
         useKernelDirection(false);
@@ -291,12 +285,40 @@ TransferResult SerialPort::Transceive(std::string_view frame, std::string& answe
         wholeFrameAtOnce = kernelDirectionOn_;
     }
     const WriteResult sent = wholeFrameAtOnce ? writeAll(frame) : sendByRts(frame);
-    // A frame handed over in one write is still on its way: the answer
-    // time-out starts when its last character has left.
-    double sending = 0;
+    // A frame handed over in one write is still on its way; one sent by RTS
+    // has left when sendByRts returns.
+    stillOnTheLine = 0;
     if (wholeFrameAtOnce) {
-        sending = std::ceil(static_cast<double>(frame.size()) * timeouts_.characterTime);
+        stillOnTheLine = std::ceil(static_cast<double>(frame.size()) * timeouts_.characterTime);
     }
+    return sent;
+}
+
+TransferResult SerialPort::Send(std::string_view frame) {
+    if (!isOpen() || stopEvent_.isSignalled()) {
+        return TransferResult::Aborted;
+    }
+    const auto start = Clock::now();
+    double stillOnTheLine = 0;
+    if (sendFrame(frame, stillOnTheLine) != WriteResult::Written) {
+        return TransferResult::Aborted;
+    }
+    // Closing or re-configuring the port earlier could cut the frame off.
+    if (stopEvent_.wait(millisecondsUntil(start + fromMilliseconds(stillOnTheLine)))) {
+        return TransferResult::Aborted;
+    }
+    return TransferResult::Answered;
+}
+
+TransferResult SerialPort::Transceive(std::string_view frame, std::string& answer,
+                                      AnswerCollector::End end) {
+    answer.clear();
+    if (!isOpen() || stopEvent_.isSignalled()) {
+        return TransferResult::Aborted;
+    }
+    double sending = 0;
+    const WriteResult sent = sendFrame(frame, sending);
+    // The answer time-out starts when the frame's last character has left.
     const auto deadline = Clock::now() + fromMilliseconds(timeouts_.answerTimeout + sending);
     if (sent == WriteResult::DeviceGone) {
         // The adapter was pulled out: the line is as silent as one without

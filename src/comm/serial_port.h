@@ -67,6 +67,11 @@ public:
     // characters) into `answer`.
     TransferResult Transceive(std::string_view frame, std::string& answer,
                               AnswerCollector::End end = AnswerCollector::End::CarriageReturn);
+    // Sends a frame that no answer follows (APLY: the module switches its
+    // line at once) and returns when its last character has left the port,
+    // so that the port may be set to the new line right after. Answered
+    // when sent; Aborted when not open, stopped or the device is gone.
+    TransferResult Send(std::string_view frame);
     // Collects one more answer for the answer time-out without sending or
     // purging anything: the answer to a request may come after another,
     // late one.
@@ -126,6 +131,9 @@ private:
                            std::chrono::steady_clock::time_point deadline);
     TransferResult waitOutSilence(std::chrono::steady_clock::time_point deadline);
     WriteResult sendByRts(std::string_view frame);
+    // Purges, sets the direction and sends; `stillOnTheLine`: how many
+    // milliseconds the frame is still on its way when this returns.
+    WriteResult sendFrame(std::string_view frame, double& stillOnTheLine);
     void useKernelDirection(bool on);
 
     int fd_ = -1;

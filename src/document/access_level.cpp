@@ -12,7 +12,7 @@ bool checkPasswordChange(int level, UserInteraction& ui) {
     if (passwordChangeAllowed(level)) {
         return true;
     }
-    ui.showMessage(kPasswordChangeRefusal, "", MessageIcon::Exclamation);
+    ui.showMessage(kPasswordChangeRefusal, "", MessageIcon::Error);
     return false;
 }
 

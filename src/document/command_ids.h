@@ -46,7 +46,8 @@ enum Id : int {
     kSave = 57603,
     kSaveAs = 57604,
     kAbout = 57664,
-    kHelp = 57667,
+    kHelp = 57667,        // "&Справка" in the menu
+    kHelpButton = 57670,  // F1 and the help buttons
     kExit = 57665,
 };
 

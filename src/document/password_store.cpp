@@ -6,7 +6,7 @@ PasswordStore::PasswordStore(SettingsStore& settings) : settings_(settings) {}
 
 std::string PasswordStore::read(std::string_view valueName, std::string_view defaultText) {
     std::string value;
-    status_ = settings_.readString(SettingsStore::Scope::Machine, kProgramKey, valueName, value);
+    status_ = settings_.readString(SettingsStore::Scope::System, kProgramKey, valueName, value);
     if (status_ != SettingsStore::Status::Ok) {
         return std::string(defaultText);
     }
@@ -15,7 +15,7 @@ std::string PasswordStore::read(std::string_view valueName, std::string_view def
 
 void PasswordStore::write(std::string_view valueName, std::string_view text) {
     status_ =
-        settings_.writeString(SettingsStore::Scope::Machine, kProgramKey, valueName, text, false);
+        settings_.writeString(SettingsStore::Scope::System, kProgramKey, valueName, text, false);
 }
 
 }  // namespace tarn

@@ -1,5 +1,7 @@
 // The stored passwords of the middle and the full access level, kept as
-// texts under the program's machine-wide key.
+// texts under the program's key in the system scope of the settings store:
+// on Linux the system-wide file that only the administrator writes, so a
+// normal user can check a password but not change it.
 //
 // Reading never fails: a password that cannot be read is the level's
 // built-in default. Every access records its outcome, which the password

@@ -35,14 +35,21 @@ namespace {
 
 std::unique_ptr<QSettings> open(const std::optional<std::string>& directory,
                                 SettingsStore::Scope scope) {
-    const bool machine = scope == SettingsStore::Scope::Machine;
+    const bool user = scope == SettingsStore::Scope::User;
     if (directory) {
-        const QString file = QDir(qstr(*directory)).filePath(machine ? "machine.ini" : "user.ini");
+        const QString file = QDir(qstr(*directory)).filePath(user ? "user.ini" : "machine.ini");
         return std::make_unique<QSettings>(file, QSettings::IniFormat);
     }
+    if (scope == SettingsStore::Scope::System) {
+        auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope,
+                                                    "BRIX", "TARN");
+        // Only the program's own file: nothing else may stand in for it.
+        settings->setFallbacksEnabled(false);
+        return settings;
+    }
     auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "BRIX",
-                                                machine ? "TARN" : "TARN-user");
-    settings->setFallbacksEnabled(machine);
+                                                user ? "TARN-user" : "TARN");
+    settings->setFallbacksEnabled(!user);
     return settings;
 }
 

@@ -8,6 +8,10 @@
 // - otherwise the machine scope is ~/.config/BRIX/TARN.ini, read with a
 //   fallback to the system-wide /etc/xdg/BRIX/TARN.ini, and the user scope is
 //   ~/.config/BRIX/TARN-user.ini.
+// The system scope holds what only the machine's administrator may change
+// (the passwords): the system-wide /etc/xdg/BRIX/TARN.ini alone, which a
+// normal user can read but not write; with TARN_SETTINGS_DIR it is the
+// folder's "machine.ini", the same file as the machine scope.
 // A registry key is a group named by the key path with "/" separators
 // ("Software/BRIX/TARN"); a key that "cannot be opened" is a group that does
 // not exist; a store whose file cannot be written behaves like a key without
@@ -30,7 +34,7 @@ inline constexpr std::string_view kFrameworkKey = "Software/Configurator - TARN"
 
 class SettingsStore {
 public:
-    enum class Scope { Machine, User };
+    enum class Scope { Machine, User, System };
 
     // Outcome of a value access, numbered as the program reports it.
     enum class Status {

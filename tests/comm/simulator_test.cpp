@@ -123,6 +123,33 @@ TEST_F(ModuleEngine, AplyMovesToTheSettingsOfItsParameters) {
     EXPECT_TRUE(ask(module, read("A.Len", {}, 256), 11));
 }
 
+TEST_F(ModuleEngine, CalibrationCommandsKeepTheirRangeAndTheLogKeepsTimes) {
+    // CLB.K 5 = 4095 with its index in the data, then 4096, which is refused.
+    const auto before = std::chrono::steady_clock::now();
+    auto answer = ask(module, write("CLB.K", {0x0F, 0xFF, 0, 5}));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->hash, NetNameHash("CLB.K"));
+    EXPECT_EQ(module.value("CLB.K", 5), "4095");
+    EXPECT_EQ(errorCodeOf(ask(module, write("CLB.K", {0x10, 0x00, 0, 5}))), 55);
+    EXPECT_EQ(module.value("CLB.K", 5), "4095");
+    EXPECT_EQ(errorCodeOf(ask(module, write("CLB.I", {16}))), 55);
+    EXPECT_TRUE(ask(module, write("CLB.I", {15})));
+    answer = ask(module, read("CLB.A"));
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->data.empty());
+    // The coefficients carry attributes.
+    EXPECT_TRUE(
+        ask(module, read("M.s.t.r.", {0, 5, static_cast<std::uint8_t>(NetNameHash("CLB.K") >> 8),
+                                      static_cast<std::uint8_t>(NetNameHash("CLB.K"))})));
+
+    const auto log = module.frameLog();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[4].frame.hash, NetNameHash("CLB.A"));
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        EXPECT_GE(log[i].received, i == 0 ? before : log[i - 1].received);
+    }
+}
+
 TEST_F(ModuleEngine, LaterDefinitionsOnlyWidenAFamily) {
     module.addParameter("nPCP", "float", 100, "9.000");
     EXPECT_EQ(module.value("nPCP", 0), "0");

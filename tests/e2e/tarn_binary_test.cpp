@@ -259,5 +259,19 @@ TEST_F(TarnBinary, AnInteractiveStartWithoutADisplayEndsWithAMessage) {
     EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
 }
 
+TEST_F(TarnBinary, CalibrationWithoutADisplayEndsAtOnceAndSendsNothing) {
+    startModule();
+    for (const char* platform : {"", "offscreen"}) {
+        if (*platform != '\0') {
+            setenv("QT_QPA_PLATFORM", platform, 1);
+        }
+        const ToolRun run = tarn({port(), "-calibrate"});
+        unsetenv("QT_QPA_PLATFORM");
+        EXPECT_EQ(run.exitCode, 2) << platform;
+        EXPECT_NE(run.err.find("-calibrate needs a display"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(module_.requestsSeen(), 0);
+}
+
 }  // namespace
 }  // namespace tarn::e2e

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "comm/error_texts.h"
+#include "document/access_level.h"
 #include "engine_fixture.h"
 #include "model/parameter.h"
 #include "platform/text.h"
@@ -151,6 +152,9 @@ TEST_F(EngineTasks, InitialisesWithFullAccessOnly) {
     loadTree();
     startThreads();
 
+    // The program's access-level check decides and says why.
+    engine.setDangerousOperationCheck(
+        [this](bool fullAccess) { return checkDangerousOperation(fullAccess, ui); });
     EXPECT_FALSE(engine.RunInitialise(tree.root.get()));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,

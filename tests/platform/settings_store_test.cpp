@@ -51,6 +51,25 @@ TEST(SettingsStore, ValuesSurviveInTheConfinedFolderOnly) {
     EXPECT_FALSE(again.keyExists(Scope::User, kDeviceKey));
 }
 
+TEST(SettingsStore, TheSystemScopeIsTheSystemWideFileOrTheConfinedMachineFile) {
+    // Without a folder: the file only the administrator writes, with no
+    // per-user file standing in for it.
+    const SettingsStore system;
+    EXPECT_EQ(system.filePath(Scope::System), "/etc/xdg/BRIX/TARN.ini");
+    EXPECT_NE(system.filePath(Scope::Machine), system.filePath(Scope::System));
+    if (geteuid() != 0) {
+        EXPECT_FALSE(system.writable(Scope::System));
+    }
+    // In a confined folder both are the folder's machine file.
+    QTemporaryDir dir;
+    SettingsStore confined(dir.path().toStdString());
+    EXPECT_EQ(confined.filePath(Scope::System), confined.filePath(Scope::Machine));
+    ASSERT_EQ(confined.writeString(Scope::Machine, kProgramKey, "p", "1"), Status::Ok);
+    std::string text;
+    EXPECT_EQ(confined.readString(Scope::System, kProgramKey, "p", text), Status::Ok);
+    EXPECT_EQ(text, "1");
+}
+
 TEST(SettingsStore, KeysAreNotCreatedWhenAskedNotTo) {
     QTemporaryDir dir;
     SettingsStore store(dir.path().toStdString());

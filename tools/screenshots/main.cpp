@@ -7,22 +7,36 @@
 // three entries, and the connection search answers every attempt with a
 // failure at once.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/main_frame.h"
+#include "comm/apply_command.h"
 #include "comm/connection_search.h"
+#include "comm/device_detection.h"
 #include "comm/device_link.h"
+#include "comm/exchange_engine.h"
 #include "description/tree_container.h"
+#include "dialogs/apply_dialog.h"
+#include "dialogs/calibration_dialog.h"
+#include "dialogs/change_password_dialog.h"
 #include "dialogs/setup_carrier.h"
+#include "dialogs/single_point.h"
+#include "document/access_level.h"
+#include "document/password_store.h"
 #include "document/tarn_document.h"
 #include "model/net_rs485_prg.h"
 #include "model/parameter.h"
@@ -33,6 +47,7 @@
 #include "sim/tree_parameters.h"
 #include "ui/config_tree_dialog.h"
 #include "ui/progress_dialog.h"
+#include "ui/qt_progress_display.h"
 #include "ui/table_ctrl.h"
 #include "ui/tarn_tree_view.h"
 
@@ -248,6 +263,101 @@ bool mainWindow(const QDir& folder, const QString& settingsFolder) {
     return saved;
 }
 
+// Processes events until `done` holds (at most a few seconds).
+void waitFor(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < until) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+bool passwordDialog(const QDir& folder, const QString& settingsFolder) {
+    SettingsStore settings(settingsFolder.toStdString() + "/passwords");
+    ConsoleUserInteraction ui;
+    PasswordStore passwords(settings);
+    PasswordChange change(passwords, ui, kAccessFull);
+    CChangePassword dialog(change);
+    dialog.currentBox()->setText("7");
+    dialog.newBox(PasswordLevel::Middle, 0)->setText("1234");
+    dialog.newBox(PasswordLevel::Middle, 1)->setText("1234");
+    dialog.resize(dialog.sizeHint());
+    return save(dialog, folder, "change_password.png");
+}
+
+// The single-point, APLY and calibration dialogs on the simulated module.
+bool serviceDialogs(const QDir& folder, const QString& settingsFolder) {
+    sim::SimulatedModule module;
+    if (sim::addTreeParameters(module, treeContainerPath()).modes == 0) {
+        std::fprintf(stderr, "no tree container beside the program\n");
+        return false;
+    }
+    sim::addModuleCommands(module);
+    module.setActiveSettings(sim::NetworkSettings{});
+    module.setValue("POUt", 0, "4-20 мА");
+    module.setValue("POUt", 2, "0-10 В");
+    module.setValue("CLB.K", 4, "2051");
+    sim::ServerOptions options;
+    options.comNumber = 10;
+    sim::PtyServer server(module, options);
+    std::string error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    ConsoleUserInteraction ui;
+    SettingsStore settings(settingsFolder.toStdString() + "/service");
+    TarnDocument document(ui, settings, treeContainerPath());
+    if (!document.switchToMode(19)) {
+        return false;
+    }
+    document.programSettings().setValueByName("Port", "COM10", false);
+    LinkContext context;
+    context.setFullAccess(true);
+    context.setAutoRead(true);
+    DeviceLink link(context, &ui);
+    link.port().setDirectionMode(SerialPort::kDirectionAutomatic);
+    link.OpenLink(portSettingsFrom(document.programSettings()), false);
+    QtProgressDisplay progress;
+    ExchangeEngine engine(link, ui, progress);
+
+    bool saved = true;
+    {
+        CSinglePoint dialog(link, ui, document.parameterTemplates());
+        dialog.resize(560, 560);
+        dialog.show();
+        dialog.execute();
+        waitFor([&] { return !dialog.busy(); });
+        saved = save(dialog, folder, "single_point.png") && saved;
+    }
+    {
+        if (DescBranch* network = document.networkSettings()) {
+            readAll(link, *network);
+        }
+        ApplyCommand command(link, document.networkSettings(), document.programSettings());
+        CApply dialog(&command, ui, false);
+        dialog.broadcastBox()->click();
+        dialog.resize(dialog.sizeHint());
+        saved = save(dialog, folder, "aply.png") && saved;
+    }
+    {
+        CCalibration dialog(engine, ui, &document.outputs());
+        dialog.resize(420, 320);
+        dialog.show();
+        const auto found = dialog.coefficientList()->findItems("K4  выхода №3", Qt::MatchExactly);
+        if (!found.isEmpty()) {
+            dialog.coefficientList()->setCurrentItem(found.front());
+        }
+        waitFor([&] { return dialog.idle(); });
+        saved = save(dialog, folder, "calibration.png") && saved;
+        // The adjustment ends as the dialog's own button ends it.
+        dialog.finish();
+        waitFor([&] { return dialog.idle(); });
+    }
+    link.CloseLink();
+    server.stop();
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -278,5 +388,7 @@ int main(int argc, char** argv) {
     ok = connectionDialog(folder, settingsFolder.path()) && ok;
     ok = tableStates(folder) && ok;
     ok = mainWindow(folder, settingsFolder.path()) && ok;
+    ok = serviceDialogs(folder, settingsFolder.path()) && ok;
+    ok = passwordDialog(folder, settingsFolder.path()) && ok;
     return ok ? 0 : 1;
 }

@@ -17,8 +17,11 @@ void addModuleCommands(SimulatedModule& module) {
     module.addParameter("CLB.I", "int", 1, "0", true, true, false);
     module.addParameter("CLB.A", "void", 1, "", true, true, false);
 
-    // Calibration coefficients: K4 and K20 of each output.
+    // Calibration coefficients: K4 and K20 of each output, 0 to 4095; CLB.I
+    // names the one being adjusted.
     module.addParameter("CLB.K", "int", 16, "2048", true, true, true);
+    module.setLimits("CLB.K", 0, 4095);
+    module.setLimits("CLB.I", 0, 15);
 }
 
 void addBuiltInParameters(SimulatedModule& module) {

@@ -119,6 +119,14 @@ bool isLineSetting(const ParameterSpec& spec) {
     return false;
 }
 
+bool withinLimits(const ParameterSpec& spec, const std::string& value) {
+    if (!spec.minimum && !spec.maximum) {
+        return true;
+    }
+    const long number = numbers::leadingInteger(value);
+    return (!spec.minimum || number >= *spec.minimum) && (!spec.maximum || number <= *spec.maximum);
+}
+
 }  // namespace
 
 SimulatedModule::SimulatedModule() : startTime_(secondsNow()) {}
@@ -168,6 +176,17 @@ bool SimulatedModule::setLive(std::string_view name, LiveValue live) {
         return false;
     }
     family->spec.live = std::move(live);
+    return true;
+}
+
+bool SimulatedModule::setLimits(std::string_view name, long minimum, long maximum) {
+    std::lock_guard lock(mutex_);
+    Family* family = find(name);
+    if (family == nullptr) {
+        return false;
+    }
+    family->spec.minimum = minimum;
+    family->spec.maximum = maximum;
     return true;
 }
 
@@ -348,6 +367,16 @@ int SimulatedModule::answersSent() const {
 
 std::vector<Frame> SimulatedModule::requestLog() const {
     std::lock_guard lock(mutex_);
+    std::vector<Frame> frames;
+    frames.reserve(requestLog_.size());
+    for (const auto& logged : requestLog_) {
+        frames.push_back(logged.frame);
+    }
+    return frames;
+}
+
+std::vector<LoggedFrame> SimulatedModule::frameLog() const {
+    std::lock_guard lock(mutex_);
     return requestLog_;
 }
 
@@ -509,6 +538,9 @@ SimulatedModule::Outcome SimulatedModule::handleAttributes(const Frame& request,
 
 SimulatedModule::Outcome SimulatedModule::handleRead(Family& family, const Frame& request,
                                                      int indexOffset) {
+    if (isNamed(family.spec, "CLB.A")) {
+        log("   CLB.A: calibration ended");
+    }
     int index = indexOffset;
     if (request.data.size() == 2) {
         index += (request.data[0] << 8) | request.data[1];
@@ -561,7 +593,14 @@ SimulatedModule::Outcome SimulatedModule::handleWrite(Family& family, const Fram
     if (converter.ConvertFromData(valueBytes) != MyConverter::kConverted) {
         return error(request, kErrorValueRejected);
     }
+    if (!withinLimits(family.spec, converter.valueText())) {
+        log("   (" + converter.valueText() + " is out of range: refused)");
+        return error(request, kErrorValueRejected);
+    }
     slot.value = converter.valueText();
+    if (isNamed(family.spec, "CLB.I")) {
+        log("   CLB.I: adjusting coefficient " + slot.value);
+    }
     auto bytes = encodeValue(family, currentValue(family, index));
     if (!bytes) {
         return error(request, kErrorStorage);
@@ -615,7 +654,7 @@ std::optional<std::string> SimulatedModule::answerFrame(std::string_view wire) {
         return std::nullopt;
     }
     const Frame& request = parsed->frame;
-    requestLog_.push_back(request);
+    requestLog_.push_back({request, std::chrono::steady_clock::now()});
     ++requestsByHash_[request.hash];
     char head[96];
     std::snprintf(head, sizeof head, "   address %d, %s, hash 0x%04X ", request.address,

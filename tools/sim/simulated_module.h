@@ -12,6 +12,7 @@
 // answers. All members may be called from any thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -41,6 +42,15 @@ struct ParameterSpec {
     // The linear index travels in the data; by default for count > 1.
     std::optional<bool> indexed;
     LiveValue live;
+    // Integer values outside these limits are refused (n.Err 55).
+    std::optional<long> minimum;
+    std::optional<long> maximum;
+};
+
+// A request as it arrived, with the moment the module took it (steady clock).
+struct LoggedFrame {
+    Frame frame;
+    std::chrono::steady_clock::time_point received;
 };
 
 // The module's own line and address.
@@ -87,6 +97,9 @@ public:
     void addParameter(ParameterSpec spec);
     // Makes an existing parameter live; false when there is no such name.
     bool setLive(std::string_view name, LiveValue live);
+    // Integer writes of an existing parameter outside [minimum, maximum] are
+    // refused; false when there is no such name.
+    bool setLimits(std::string_view name, long minimum, long maximum);
     std::size_t parameterCount() const;
 
     // Current value text; empty when there is no such parameter or index.
@@ -124,6 +137,9 @@ public:
     int answersSent() const;
     // Hash-name requests in order of arrival.
     std::vector<Frame> requestLog() const;
+    // The same with the moment each arrived, so that a test can tell what
+    // went out and when.
+    std::vector<LoggedFrame> frameLog() const;
     void clearCounters();
 
     // Receives one line per frame in and out, readable for people.
@@ -181,7 +197,7 @@ private:
     int answerNumber_ = 0;  // answers due, counted for the fault periods
     int ignoreLeft_ = 0;    // requests still to ignore (Faults::ignoreRequests)
     std::map<std::uint16_t, int> requestsByHash_;
-    std::vector<Frame> requestLog_;
+    std::vector<LoggedFrame> requestLog_;
     std::function<void(const std::string&)> log_;
 };
 
