@@ -70,6 +70,11 @@ public:
     bool autoRead() const { return autoRead_.load(); }
     void setAutoRead(bool on) { autoRead_.store(on); }
 
+    // The menu item "Режим немедленной записи" is ticked: a value edited in
+    // the view is written to the module at once.
+    bool immediateWrite() const { return immediateWrite_.load(); }
+    void setImmediateWrite(bool on) { immediateWrite_.store(on); }
+
 private:
     std::atomic<std::uint32_t> runResultCode_{0};
     std::atomic<int> protocolSelector_{kProtocolDevice};
@@ -78,6 +83,7 @@ private:
     std::atomic<bool> portMessagesSuppressed_{false};
     std::atomic<bool> portSuppressed_{false};
     std::atomic<bool> autoRead_{false};
+    std::atomic<bool> immediateWrite_{false};
 };
 
 }  // namespace tarn
