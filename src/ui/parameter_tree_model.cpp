@@ -118,6 +118,7 @@ void ParameterTreeModel::addPolledBranch(Node& parent, DescBranch& branch) {
     Node& node = addNode(parent, RowKind::Group);
     node.group = &branch;
     node.branch = &branch;
+    rowsByGroup_.insert(&branch, &node);
     if (showIndices_) {
         determineIndex(node);
     }
@@ -142,6 +143,7 @@ void ParameterTreeModel::addPolledBranch(Node& parent, DescBranch& branch) {
 void ParameterTreeModel::addGroup(Node& parent, InvisibleElement& group) {
     Node& node = addNode(parent, RowKind::Group);
     node.group = &group;
+    rowsByGroup_.insert(&group, &node);
     if (showIndices_) {
         determineIndex(node);
     }
@@ -186,6 +188,12 @@ void ParameterTreeModel::determineIndex(Node& node) {
         return;
     }
     node.indexDetermined = true;
+    // The first look takes the index of the group's first indexed
+    // parameter; the look for the row then checks every other one against
+    // it and warns about each that differs. Rows being drawn never look.
+    if (node.group->storedCommonLinearIndex() == -1) {
+        node.group->commonLinearIndex(ui_);
+    }
     node.indexCell = qstr(node.group->groupRow(true, ui_).indexCell);
 }
 

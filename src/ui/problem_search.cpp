@@ -16,7 +16,8 @@ bool showsParameter(const ParameterTreeModel& model, const QModelIndex& row) {
 // A row the search goes down into: a branch or group, or a caption row that
 // holds rows (the root row, "Параметры компьютера").
 bool goesDown(const ParameterTreeModel& model, const QModelIndex& row) {
-    return !showsParameter(model, row) && model.rowCount(row) > 0;
+    return !showsParameter(model, row) &&
+           (model.groupAt(row) != nullptr || model.rowCount(row) > 0);
 }
 
 // The first child the descent can use: a parameter, or a row that holds
