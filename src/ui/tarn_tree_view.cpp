@@ -227,7 +227,11 @@ QMenu* CTARNTreeListView::contextMenuFor(const QModelIndex& index) {
     parameterMenu_ = std::make_unique<QMenu>();
     parameterMenu_->setObjectName("parameterMenu");
     const auto add = [this](const QString& text, int id) {
-        parameterMenu_->addAction(text, this, [this, id] { runCommand(id); });
+        // The command runs once the menu has closed: it may open the modal
+        // progress window.
+        connect(
+            parameterMenu_->addAction(text), &QAction::triggered, this,
+            [this, id] { runCommand(id); }, Qt::QueuedConnection);
     };
     add("Прочитать параметр", view_command::kReadParameter);
     if (parameter->accessible()) {

@@ -16,15 +16,22 @@ namespace {
 class TreeCommandsTest : public TreeViewTest {
 protected:
     // The entries of the menu a right click on the row opens ("-" for a
-    // separator); empty when none opens.
-    QStringList rightClick(const QModelIndex& index) {
+    // separator); empty when none opens. The entry `choice` is chosen.
+    QStringList rightClick(const QModelIndex& index, const QString& choice = {}) {
         QStringList entries;
         QTimer::singleShot(0, [&] {
             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                for (const QAction* action : menu->actions()) {
+                QAction* chosen = nullptr;
+                for (QAction* action : menu->actions()) {
                     entries.push_back(action->isSeparator() ? "-" : action->text());
+                    if (action->text() == choice) {
+                        chosen = action;
+                    }
                 }
                 menu->close();
+                if (chosen != nullptr) {
+                    chosen->trigger();
+                }
             }
         });
         const QPoint position = centre(index);
@@ -74,6 +81,10 @@ TEST_F(TreeCommandsTest, ARightClickChoosesTheRowAndOffersItsMenu) {
                            "Установить значение в \"Нет данных\""}));
     EXPECT_EQ(document->chosenObject().parameter, &point);
     EXPECT_EQ(view->selectedParameter(), &point);
+    point.setValueText("10.000");
+    rightClick(cell(point, 0), "Установить значение в \"Нет данных\"");
+    ASSERT_TRUE(waitUntil([&] { return point.hasNoData(); }));
+    EXPECT_EQ(text(point, ParameterTreeModel::kValue), "Нет данных");
     EXPECT_EQ(rightClick(cell(parameter("HID"), 0)),
               (QStringList{"Прочитать параметр", "-", "Установить значение в \"Нет данных\""}));
 
@@ -124,6 +135,22 @@ TEST_F(TreeCommandsTest, TheChosenParameterIsReadWrittenAndForgotten) {
     EXPECT_EQ(received().size(), frames);
     EXPECT_EQ(ui.messages.size(), 1u) << ui.allTexts();
     EXPECT_FALSE(view->runCommand(279));
+}
+
+TEST_F(TreeCommandsTest, OpeningABranchReadsItsParametersWithoutDataWhileAutoReadIsOn) {
+    bool autoRead = false;
+    view->setAutoRead([&] { return autoRead; }, [this](Parameter& p) { engine.ReadParameter(p); });
+    show();
+    const QModelIndex first = model().indexOfGroup(output(1));
+    view->expand(first);
+    EXPECT_TRUE(output(1)->find("o.Lo")->hasNoData());
+    autoRead = true;
+    const QModelIndex second = model().indexOfGroup(output(2));
+    view->expand(second);
+    for (const auto& p : output(2)->parameters()) {
+        EXPECT_FALSE(p->hasNoData()) << p->networkName();
+        EXPECT_EQ(text(*p, ParameterTreeModel::kValue).toStdString(), p->valueText());
+    }
 }
 
 TEST_F(TreeCommandsTest, NavigationWithoutProblemsEndsWithItsMessages) {

@@ -60,6 +60,15 @@ TEST_F(TreeViewTest, EscCancelsATextBoxAndLeavingItCommits) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->selectedText(), "Нет данных");
     QTest::keyClicks(box, "55");
+    // A long text widens the box, up to the right edge of the view.
+    const int width = box->width();
+    QTest::keyClicks(box, "0000000000000000000000000000000000000000");
+    EXPECT_GT(box->width(), width);
+    EXPECT_LE(box->geometry().right(), view->viewport()->width());
+    QTest::keyClick(box, Qt::Key_End);
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(box, Qt::Key_Backspace);
+    }
     other->setFocus();
     ASSERT_TRUE(waitUntil([&] { return view->cellEditor() == nullptr; }));
     EXPECT_EQ(point.valueText(), "55.000");
