@@ -187,5 +187,26 @@ TEST_F(TreeViewTest, PolledValuesTakeAPeriodOfAtLeast100AndAreWrittenAtOnce) {
     signal.stopPolling();
 }
 
+TEST_F(TreeViewTest, NoPolledValueReachesTheRowsWhileAnEditorIsOpen) {
+    show();
+    std::vector<Parameter*> scanners;
+    document->scanners()->collectPolledParameters(scanners);
+    engine.setPollResultReceiver(view);
+    ASSERT_TRUE(engine.StartThreads(scanners));
+    Parameter& signal = parameter("r.Ao", 0);
+    const QModelIndex polled = cell(signal, ParameterTreeModel::kValue);
+    signal.setPollingPeriod(100);
+    ASSERT_EQ(signal.startPolling(), 0);
+
+    auto* box = openEditor<QLineEdit>(parameter("HYS"), ParameterTreeModel::kValue);
+    ASSERT_NE(box, nullptr);
+    // Several periods pass with the editor open.
+    QTest::qWait(450);
+    EXPECT_TRUE(model().data(polled).toString().isEmpty());
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([&] { return !model().data(polled).toString().isEmpty(); }));
+    signal.stopPolling();
+}
+
 }  // namespace
 }  // namespace tarn::testing
