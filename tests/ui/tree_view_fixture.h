@@ -198,14 +198,6 @@ protected:
         return count;
     }
 
-    std::vector<std::string> messageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : ui.messages) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
-
     ScratchFolder scratch_;
     SettingsStore settings{(scratch_ / "settings").string()};
     RecordingProgressDisplay display;
