@@ -24,8 +24,9 @@
 #include "document/command_ids.h"
 #include "document/document_commands.h"
 #include "document/tarn_document.h"
-#include "platform/console_user_interaction.h"
+#include "model/port_settings.h"
 #include "platform/companion_files.h"
+#include "platform/console_user_interaction.h"
 #include "ui/parameter_list_export.h"
 #include "ui/qt_progress_display.h"
 #include "ui/qt_user_interaction.h"
@@ -189,7 +190,12 @@ void TarnApplication::createMainWindow() {
     view_->setAutoRead([this] { return context_.autoRead(); },
                        [this](Parameter& parameter) { engine_->ReadParameter(parameter); });
     engine_->setPollResultReceiver(view_);
+    view_->setEngine(engine_.get());
+    view_->setImmediateWrite([this] { return context_.immediateWrite(); });
+    view_->setPortSettingsApply(
+        [this] { link_->OpenLink(portSettingsFrom(document_->programSettings()), true); });
 
+    view_->setBranchMenu(frame_->treeMenu());
     frame_->setOffline(line_.offline());
     frame_->setChecked(command::kAutoRead, context_.autoRead());
     frame_->setChecked(command::kNoAttributes, context_.attributesSuppressed());
@@ -351,7 +357,10 @@ void TarnApplication::runCommand(int id) {
             return;
         case command::kPreviousProblem:
         case command::kNextProblem:
-            view_->selectProblem(id == command::kNextProblem);
+        case command::kReadParameter:
+        case command::kWriteParameter:
+        case command::kForgetValue:
+            view_->runCommand(id);
             return;
         case command::kHelp:
         case command::kHelpButton:

@@ -35,7 +35,7 @@ inline constexpr std::string_view kApplyErrorCaption = "Имела место о
 // The labels of the module's line settings in the dialog, in the order of
 // kLineSettings.
 inline constexpr std::array<std::string_view, kLineSettings.size()> kLineSettingLabels = {
-    "Скорость: ",      "Длина слова данных: ", "Четность: ",
+    "Скорость: ",        "Длина слова данных: ", "Четность: ",
     "Кол-во стоп-бит: ", "Длина адреса: ",       "Адрес: ",
 };
 

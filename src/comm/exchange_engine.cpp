@@ -13,8 +13,6 @@ namespace {
 constexpr auto kScanStopBound = std::chrono::milliseconds(700);
 constexpr auto kTransmitStopBound = std::chrono::milliseconds(3000);
 
-constexpr std::string_view kTextNothingSelected = "Ничего не выбрано!";
-constexpr std::string_view kCaptionImpossible = "Операция невозможна";
 constexpr std::string_view kTextScanThreadFailed =
     "Не могу запустить поток (ScanThread), необходимый для работы сканеров";
 constexpr std::string_view kTextTransmitThreadFailed =
@@ -207,7 +205,7 @@ bool ExchangeEngine::RunCompare(DescBranch* branch) {
 
 bool ExchangeEngine::RunReadParameter(Parameter* parameter) {
     if (parameter == nullptr) {
-        ui_.showMessage(kTextNothingSelected, kCaptionImpossible, MessageIcon::Exclamation);
+        ui_.showMessage(kTextNothingSelected, kImpossibleCaption, MessageIcon::Exclamation);
         return false;
     }
     return runTask({TaskCode::ReadParameter, nullptr, parameter}, 1);
@@ -215,7 +213,7 @@ bool ExchangeEngine::RunReadParameter(Parameter* parameter) {
 
 bool ExchangeEngine::RunWriteParameter(Parameter* parameter) {
     if (parameter == nullptr) {
-        ui_.showMessage(kTextNothingSelected, kCaptionImpossible, MessageIcon::Exclamation);
+        ui_.showMessage(kTextNothingSelected, kImpossibleCaption, MessageIcon::Exclamation);
         return false;
     }
     return runTask({TaskCode::WriteParameter, nullptr, parameter}, 1);

@@ -68,6 +68,8 @@ inline constexpr std::string_view kTextNotInitialised =
     "Значение не записанно, так как параметер не инициализирован";
 inline constexpr std::string_view kTextWriteTimeouts = "Прошло 5 безуспешных попыток записи!";
 inline constexpr std::string_view kCompareCaption = "Результат сравнения";
+inline constexpr std::string_view kTextNothingSelected = "Ничего не выбрано!";
+inline constexpr std::string_view kImpossibleCaption = "Операция невозможна";
 
 // The compare reports its first differences in full.
 inline constexpr int kReportedDifferences = 10;

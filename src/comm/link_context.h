@@ -70,8 +70,8 @@ public:
     bool autoRead() const { return autoRead_.load(); }
     void setAutoRead(bool on) { autoRead_.store(on); }
 
-    // The menu item "Режим немедленной записи" is ticked: an edited value
-    // is written to the module at once.
+    // The menu item "Режим немедленной записи" is ticked: a value edited in
+    // the view is written to the module at once.
     bool immediateWrite() const { return immediateWrite_.load(); }
     void setImmediateWrite(bool on) { immediateWrite_.store(on); }
 

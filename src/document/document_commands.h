@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "comm/exchange_engine.h"
 #include "model/exchange_result.h"
 
 namespace tarn {
@@ -27,7 +28,6 @@ class UserInteraction;
 
 inline constexpr std::string_view kNoTreeText = "Дерево не определено";
 inline constexpr std::string_view kNoBranchText = "Ветвь не определена";
-inline constexpr std::string_view kImpossibleCaption = "Операция невозможна";
 
 // The exchanges of a whole tree or of one branch.
 enum class TreeTask { Read, Write, WriteChanged, Compare };

@@ -47,6 +47,7 @@ void TarnDocument::clearTree() {
     if (hooks_.stopPolling) {
         hooks_.stopPolling();
     }
+    chosen_ = {};
     tree_ = ParameterTree{};
 }
 

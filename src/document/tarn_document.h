@@ -114,6 +114,17 @@ public:
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
 
+    // ---- The object chosen in the view -----------------------------------
+    // The object of the row the user last right-clicked: a parameter, or a
+    // branch or group (`parameter` null); both null when nothing is chosen.
+    // Cleared with the tree, so it never points into a tree that is gone.
+    struct ChosenObject {
+        InvisibleElement* group = nullptr;
+        Parameter* parameter = nullptr;
+    };
+    const ChosenObject& chosenObject() const { return chosen_; }
+    void setChosenObject(ChosenObject chosen) { chosen_ = chosen; }
+
 private:
     UserInteraction& ui_;
     std::filesystem::path container_;
@@ -125,6 +136,7 @@ private:
     CommonParams service_;
     NetRS485prg programSettings_;
     bool modified_ = false;
+    ChosenObject chosen_;
 };
 
 }  // namespace tarn

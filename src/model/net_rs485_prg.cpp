@@ -67,6 +67,17 @@ std::optional<std::int32_t> portNumberOf(std::string_view portText) {
 
 }  // namespace
 
+std::string serialPortValueType() {
+    std::string ports;
+    for (const auto& name : listPorts()) {
+        ports += name + ":";
+    }
+    if (!ports.empty()) {
+        ports.pop_back();
+    }
+    return ports;
+}
+
 NetRS485prg::NetRS485prg(SettingsStore& settings)
     : NetRS485(std::string(kName)), settings_(settings) {}
 
@@ -78,14 +89,7 @@ void NetRS485prg::fill() {
     NetRS485::fill();
     auto port = std::make_unique<Parameter>(std::string(kPortSetting.networkName));
     port->setCaption(std::string(kPortSetting.caption));
-    std::string ports;
-    for (const auto& name : listPorts()) {
-        ports += name + ":";
-    }
-    if (!ports.empty()) {
-        ports.pop_back();
-    }
-    port->setValueType(std::move(ports));
+    port->setValueType(serialPortValueType());
     addParameter(std::move(port));
     load();
     clearChanges();

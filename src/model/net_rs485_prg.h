@@ -17,6 +17,10 @@ class SettingsStore;
 // setting accepts it, so the user has to choose a parity.
 inline constexpr std::string_view kInvalidParityText = "<неверное значние>";
 
+// The value type of "Port": the serial ports present on the machine now,
+// joined by ":".
+std::string serialPortValueType();
+
 class NetRS485prg : public NetRS485 {
 public:
     static constexpr std::string_view kName = "Сетевые параметры программы";

@@ -3,10 +3,14 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+#include <algorithm>
 
 #include "document/tarn_document.h"
 #include "model/desc_branch.h"
 #include "model/parameter.h"
+#include "ui/row_text_order.h"
 #include "ui/tree_images.h"
 
 namespace tarn {
@@ -37,6 +41,8 @@ struct ParameterTreeModel::Node {
     DescBranch* branch = nullptr;
     Parameter* parameter = nullptr;
     InvisibleElement* owner = nullptr;  // the group holding `parameter`
+    QString indexCell;                  // groups: "(n)" of the common linear index
+    bool indexDetermined = false;
     bool polled = false;
     QString polledValue;
     QString polledStatus;
@@ -83,6 +89,10 @@ void ParameterTreeModel::addBranch(Node& parent, DescBranch& branch) {
     Node& node = addNode(parent, RowKind::Group);
     node.group = &branch;
     node.branch = &branch;
+    rowsByGroup_.insert(&branch, &node);
+    if (showIndices_) {
+        determineIndex(node);
+    }
     for (const DisplayMember& member : branch.displayMembers()) {
         switch (member.kind) {
             case DisplayMember::Kind::ActuatorType: {
@@ -108,6 +118,10 @@ void ParameterTreeModel::addPolledBranch(Node& parent, DescBranch& branch) {
     Node& node = addNode(parent, RowKind::Group);
     node.group = &branch;
     node.branch = &branch;
+    rowsByGroup_.insert(&branch, &node);
+    if (showIndices_) {
+        determineIndex(node);
+    }
     if (&parent == root_->children.front().get()) {
         // The header row of the polled values.
         Node& header = addNode(node, RowKind::PollHeader);
@@ -129,6 +143,10 @@ void ParameterTreeModel::addPolledBranch(Node& parent, DescBranch& branch) {
 void ParameterTreeModel::addGroup(Node& parent, InvisibleElement& group) {
     Node& node = addNode(parent, RowKind::Group);
     node.group = &group;
+    rowsByGroup_.insert(&group, &node);
+    if (showIndices_) {
+        determineIndex(node);
+    }
     for (Parameter* parameter : group.parametersForDisplay(-1)) {
         addParameter(node, *parameter, &group, false);
     }
@@ -139,6 +157,7 @@ void ParameterTreeModel::setDocument(TarnDocument* document, const QString& titl
     document_ = document;
     root_ = std::make_unique<Node>();
     rowsByParameter_.clear();
+    rowsByGroup_.clear();
 
     Node& top = addNode(*root_, RowKind::Caption);
     top.captionTexts[kCaption] = "Конфигурация TARN (" + title + ")";
@@ -164,11 +183,35 @@ void ParameterTreeModel::setDocument(TarnDocument* document, const QString& titl
     endResetModel();
 }
 
-void ParameterTreeModel::setShowIndices(bool show) {
-    if (show != showIndices_) {
-        showIndices_ = show;
-        refreshAll();
+void ParameterTreeModel::determineIndex(Node& node) {
+    if (node.indexDetermined || node.group == nullptr) {
+        return;
     }
+    node.indexDetermined = true;
+    // The first look takes the index of the group's first indexed
+    // parameter; the look for the row then checks every other one against
+    // it and warns about each that differs. Rows being drawn never look.
+    if (node.group->storedCommonLinearIndex() == -1) {
+        node.group->commonLinearIndex(ui_);
+    }
+    node.indexCell = qstr(node.group->groupRow(true, ui_).indexCell);
+}
+
+void ParameterTreeModel::setShowIndices(bool show) {
+    if (show == showIndices_) {
+        return;
+    }
+    showIndices_ = show;
+    if (show) {
+        std::function<void(Node&)> visit = [&](Node& node) {
+            determineIndex(node);
+            for (auto& child : node.children) {
+                visit(*child);
+            }
+        };
+        visit(*root_);
+    }
+    refreshAll();
 }
 
 void ParameterTreeModel::refreshAll() {
@@ -197,6 +240,23 @@ void ParameterTreeModel::applyPollResult(const PollResult& result) {
     node->polledValue = qstr(result.valueText);
     node->polledStatus = qstr(result.statusText);
     emit dataChanged(indexOf(node, 0), indexOf(node, kColumnCount - 1));
+}
+
+void ParameterTreeModel::setPolledTexts(const QModelIndex& index, const std::string& value,
+                                        const std::string& status) {
+    if (!isPolledRow(index)) {
+        return;
+    }
+    Node* node = nodeAt(index);
+    node->polledValue = qstr(value);
+    node->polledStatus = qstr(status);
+    refreshRow(index);
+}
+
+void ParameterTreeModel::refreshRow(const QModelIndex& index) {
+    if (index.isValid()) {
+        emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(kColumnCount - 1));
+    }
 }
 
 ParameterTreeModel::Node* ParameterTreeModel::nodeAt(const QModelIndex& index) const {
@@ -234,9 +294,64 @@ bool ParameterTreeModel::isPolledRow(const QModelIndex& index) const {
     return index.isValid() && nodeAt(index)->polled;
 }
 
+ObjectWithParameters* ParameterTreeModel::parentObjectAt(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return nullptr;
+    }
+    const Node* parent = nodeAt(index)->parent;
+    return parent != nullptr ? parent->group : nullptr;
+}
+
+bool ParameterTreeModel::isReadOnly(const QModelIndex& index) const {
+    const Parameter* parameter = parameterAt(index);
+    return parameter != nullptr && !isPolledRow(index) && !parameter->accessible();
+}
+
+CellEditor ParameterTreeModel::cellEditor(const QModelIndex& index) const {
+    const Parameter* parameter = parameterAt(index);
+    if (parameter == nullptr || isReadOnly(index)) {
+        return CellEditor::None;
+    }
+    return cellEditorFor(*parameter, isPolledRow(index), index.column());
+}
+
+bool ParameterTreeModel::isProblemRow(const QModelIndex& index) const {
+    const Parameter* parameter = parameterAt(index);
+    return parameter != nullptr && !isPolledRow(index) && !parameter->statusText().empty();
+}
+
 QModelIndex ParameterTreeModel::indexOfParameter(const Parameter* parameter, int column) const {
     const auto it = rowsByParameter_.constFind(parameter);
     return it == rowsByParameter_.constEnd() ? QModelIndex() : indexOf(*it, column);
+}
+
+QModelIndex ParameterTreeModel::indexOfGroup(const InvisibleElement* group) const {
+    if (const auto it = rowsByGroup_.constFind(group); it != rowsByGroup_.constEnd()) {
+        return indexOf(*it);
+    }
+    if (const auto* branch = dynamic_cast<const DescBranch*>(group)) {
+        if (const Parameter* single = branch->representativeParameter()) {
+            return indexOfParameter(single);
+        }
+    }
+    return {};
+}
+
+std::vector<QModelIndex> ParameterTreeModel::problemRowsOf(const InvisibleElement* group) const {
+    std::vector<QModelIndex> rows;
+    if (group == nullptr) {
+        return rows;
+    }
+    for (const auto& parameter : group->parameters()) {
+        const QModelIndex row = indexOfParameter(parameter.get());
+        if (row.isValid() && isProblemRow(row)) {
+            rows.push_back(row);
+        }
+    }
+    // Sorting may have put them in another order than the group's.
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    return rows;
 }
 
 std::vector<QModelIndex> ParameterTreeModel::initiallyExpanded() const {
@@ -301,10 +416,14 @@ QStringList ParameterTreeModel::rowTexts(const Node& node) const {
         case RowKind::PollHeader:
             return node.captionTexts;
         case RowKind::Group: {
-            const GroupRow row = node.group->groupRow(showIndices_, ui_);
+            // Without the index: determining it may warn, which a row being
+            // drawn must never do (determineIndex did it once).
+            const GroupRow row = node.group->groupRow(false, ui_);
             QStringList texts(kColumnCount, QString());
             texts[kCaption] = qstr(row.itemText);
-            texts[kName] = qstr(row.indexCell);
+            if (showIndices_) {
+                texts[kName] = node.indexCell;
+            }
             return texts;
         }
         case RowKind::Parameter: {
@@ -334,6 +453,7 @@ QVariant ParameterTreeModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     switch (role) {
         case Qt::DisplayRole:
+        case Qt::EditRole:
         case Qt::ToolTipRole:
             return rowTexts(node).value(column);
         case Qt::DecorationRole:
@@ -353,6 +473,10 @@ QVariant ParameterTreeModel::data(const QModelIndex& index, int role) const {
             }
             if (node.polled) {
                 return QBrush(node.polledStatus.isEmpty() ? Qt::black : QColor(255, 0, 0));
+            }
+            if (isReadOnly(index) && node.parameter->rowColour() != kColourError) {
+                return QBrush(
+                    QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText));
             }
             return QBrush(qcolour(node.parameter->rowColour()));
         case Qt::FontRole:
@@ -401,6 +525,9 @@ Qt::ItemFlags ParameterTreeModel::flags(const QModelIndex& index) const {
     if (isPolledRow(index) && index.column() == kCaption) {
         flags |= Qt::ItemIsUserCheckable;
     }
+    if (cellEditor(index) != CellEditor::None) {
+        flags |= Qt::ItemIsEditable;
+    }
     return flags;
 }
 
@@ -417,6 +544,58 @@ QVariant ParameterTreeModel::headerData(int section, Qt::Orientation orientation
             Qt::AlignVCenter);
     }
     return {};
+}
+
+void ParameterTreeModel::sortChildren(Node& node, int column, Qt::SortOrder order) {
+    if (node.children.size() > 1) {
+        struct Keyed {
+            std::string text;
+            std::unique_ptr<Node> node;
+        };
+        std::vector<Keyed> keyed;
+        keyed.reserve(node.children.size());
+        for (auto& child : node.children) {
+            keyed.push_back({rowTexts(*child).value(column).toStdString(), std::move(child)});
+        }
+        std::stable_sort(keyed.begin(), keyed.end(), [order](const Keyed& a, const Keyed& b) {
+            // The header row of the polled values heads its branch.
+            const bool aHeader = a.node->kind == RowKind::PollHeader;
+            const bool bHeader = b.node->kind == RowKind::PollHeader;
+            if (aHeader != bHeader) {
+                return aHeader;
+            }
+            const int compared = compareRowTexts(a.text, b.text);
+            return order == Qt::AscendingOrder ? compared < 0 : compared > 0;
+        });
+        for (std::size_t i = 0; i < keyed.size(); ++i) {
+            node.children[i] = std::move(keyed[i].node);
+            node.children[i]->row = static_cast<int>(i);
+        }
+    }
+    for (auto& child : node.children) {
+        sortChildren(*child, column, order);
+    }
+}
+
+void ParameterTreeModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= kColumnCount) {
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<const Node*> nodes;
+    nodes.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before) {
+        nodes.push_back(nodeAt(index));
+    }
+    sortChildren(*root_, column, order);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        after.push_back(indexOf(nodes[static_cast<std::size_t>(i)], before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 }  // namespace tarn

@@ -1,29 +1,78 @@
 #include "ui/tarn_tree_view.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <memory>
 
+#include "comm/exchange_engine.h"
+#include "document/command_ids.h"
+#include "document/parameter_edit.h"
+#include "document/tarn_document.h"
+#include "model/desc_branch.h"
 #include "model/parameter.h"
+#include "platform/user_interaction.h"
+#include "ui/eliding_header.h"
+#include "ui/problem_search.h"
+#include "ui/tree_edit_delegate.h"
 
 namespace tarn {
+namespace {
+
+// The wait cursor while an object lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
 
 CTARNTreeListView::CTARNTreeListView(UserInteraction& ui, QWidget* parent)
-    : QTreeView(parent), model_(ui) {
+    : QTreeView(parent), ui_(ui), model_(ui), delegate_(new TreeEditDelegate(*this)) {
     setObjectName("parameterTree");
+    setHeader(new ElidingHeader(this));
     setModel(&model_);
+    setItemDelegate(delegate_);
     setUniformRowHeights(true);
     setAlternatingRowColors(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    header()->setStretchLastSection(true);
+    // Editors open only as beginEdit says (double click, F2, Enter).
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+
+    QHeaderView* columns = header();
+    columns->setStretchLastSection(true);
     for (int column = 0; column < ParameterTreeModel::kColumnCount; ++column) {
-        header()->resizeSection(column, ParameterTreeModel::columnWidth(column));
+        columns->resizeSection(column, ParameterTreeModel::columnWidth(column));
     }
+    // The first column starts out marked ascending; the rows keep their
+    // description order until a header is clicked.
+    columns->setSectionsClickable(true);
+    columns->setSortIndicatorShown(true);
+    columns->setSortIndicator(ParameterTreeModel::kCaption, Qt::AscendingOrder);
+    connect(columns, &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) {
+                WaitCursor wait;
+                model_.sort(column, order);
+            });
     connect(this, &QTreeView::expanded, this, &CTARNTreeListView::onExpanded);
 }
 
+CTARNTreeListView::~CTARNTreeListView() = default;
+
 void CTARNTreeListView::showDocument(TarnDocument* document, const QString& title) {
+    if (editor_ != nullptr) {
+        closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+    }
+    pendingEdit_.reset();
+    groups_.reset();
     model_.setDocument(document, title);
     for (const QModelIndex& index : model_.initiallyExpanded()) {
         expand(index);
@@ -31,9 +80,8 @@ void CTARNTreeListView::showDocument(TarnDocument* document, const QString& titl
 }
 
 void CTARNTreeListView::refreshAll() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor wait;
     model_.refreshAll();
-    QApplication::restoreOverrideCursor();
 }
 
 void CTARNTreeListView::setAutoRead(std::function<bool()> autoReadEnabled,
@@ -50,17 +98,15 @@ void CTARNTreeListView::onExpanded(const QModelIndex& index) {
     if (parameters.empty()) {
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor wait;
     for (Parameter* parameter : parameters) {
         // Reading may switch automatic reading off (the module is silent).
         if (!autoReadEnabled_()) {
             break;
         }
         readNow_(*parameter);
-        const QModelIndex row = model_.indexOfParameter(parameter);
-        emit model_.dataChanged(row, row.siblingAtColumn(ParameterTreeModel::kColumnCount - 1));
+        model_.refreshRow(model_.indexOfParameter(parameter));
     }
-    QApplication::restoreOverrideCursor();
 }
 
 Parameter* CTARNTreeListView::selectedParameter() const {
@@ -75,46 +121,275 @@ InvisibleElement* CTARNTreeListView::selectedGroup() const {
     return model_.groupAt(currentIndex());
 }
 
-std::vector<QModelIndex> CTARNTreeListView::allRows() const {
-    std::vector<QModelIndex> rows;
-    std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
-        for (int row = 0; row < model_.rowCount(parent); ++row) {
-            const QModelIndex index = model_.index(row, 0, parent);
-            rows.push_back(index);
-            visit(index);
-        }
-    };
-    visit({});
-    return rows;
+// ---- Commands --------------------------------------------------------------
+
+bool CTARNTreeListView::runCommand(int id) {
+    switch (id) {
+        case command::kReadParameter:
+        case command::kWriteParameter:
+            readOrWriteChosen(id == command::kWriteParameter);
+            return true;
+        case command::kForgetValue:
+            forgetChosen();
+            return true;
+        case command::kPreviousProblem:
+        case command::kNextProblem:
+            selectProblem(id == command::kNextProblem);
+            return true;
+        default:
+            return false;
+    }
+}
+
+Parameter* CTARNTreeListView::chosenParameter(bool* nothingChosen) const {
+    const TarnDocument* document = model_.document();
+    const TarnDocument::ChosenObject chosen =
+        document != nullptr ? document->chosenObject() : TarnDocument::ChosenObject{};
+    *nothingChosen = chosen.parameter == nullptr && chosen.group == nullptr;
+    // A polled value belongs to the polling thread; a branch is no parameter.
+    if (chosen.parameter == nullptr || chosen.parameter->hasPollingTimer()) {
+        return nullptr;
+    }
+    return chosen.parameter;
+}
+
+void CTARNTreeListView::readOrWriteChosen(bool write) {
+    bool nothingChosen = false;
+    Parameter* parameter = chosenParameter(&nothingChosen);
+    if (nothingChosen) {
+        ui_.showMessage(kTextNothingSelected, kImpossibleCaption, MessageIcon::Exclamation);
+        return;
+    }
+    if (parameter == nullptr || engine_ == nullptr) {
+        return;
+    }
+    const bool ran =
+        write ? engine_->RunWriteParameter(parameter) : engine_->RunReadParameter(parameter);
+    if (ran) {
+        refreshAll();
+    }
+}
+
+void CTARNTreeListView::forgetChosen() {
+    bool nothingChosen = false;
+    Parameter* parameter = chosenParameter(&nothingChosen);
+    if (parameter == nullptr) {
+        return;
+    }
+    parameter->setValueText(std::string(kNoData));
+    parameter->setStatusText({});
+    parameter->clearChanges();
+    refreshAll();
 }
 
 bool CTARNTreeListView::selectProblem(bool forward) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto rows = allRows();
-    const QModelIndex current = currentIndex().siblingAtColumn(0);
-    auto position = std::find(rows.begin(), rows.end(), current);
-    const long start = position == rows.end() ? (forward ? -1 : static_cast<long>(rows.size()))
-                                              : position - rows.begin();
-    const long step = forward ? 1 : -1;
-    bool found = false;
-    for (long i = start + step; i >= 0 && i < static_cast<long>(rows.size()); i += step) {
-        const QModelIndex index = rows[static_cast<std::size_t>(i)];
-        if (model_.parameterAt(index) != nullptr &&
-            !model_.data(index.siblingAtColumn(ParameterTreeModel::kStatus)).toString().isEmpty()) {
-            setCurrentIndex(index);
-            scrollTo(index);
-            found = true;
-            break;
+    WaitCursor wait;
+    if (!groups_) {
+        const TarnDocument* document = model_.document();
+        groups_ = groupsInTreeOrder(document != nullptr ? document->root() : nullptr);
+    }
+    const ProblemSearchResult result =
+        findProblem(model_, currentIndex(), forward, *groups_,
+                    [this](const QModelIndex& index) { expand(index); });
+    if (!result.answer.isValid()) {
+        if (!result.message.empty()) {
+            ui_.showMessage(result.message, "", MessageIcon::Information);
+        }
+        return false;
+    }
+    setCurrentIndex(result.answer);
+    scrollTo(result.answer);
+    return true;
+}
+
+// ---- Context menus ---------------------------------------------------------
+
+void CTARNTreeListView::chooseRow(const QModelIndex& index) {
+    TarnDocument* document = model_.document();
+    if (document == nullptr) {
+        return;
+    }
+    document->setChosenObject({model_.groupAt(index), model_.parameterAt(index)});
+}
+
+QMenu* CTARNTreeListView::contextMenuFor(const QModelIndex& index) {
+    const TarnDocument* document = model_.document();
+    if (DescBranch* branch = model_.branchAt(index)) {
+        const bool polledBranch = document != nullptr && branch == document->scanners();
+        if (!polledBranch && branch->pollingState() == -1) {
+            return branchMenu_;
+        }
+        return nullptr;
+    }
+    Parameter* parameter = model_.parameterAt(index);
+    if (parameter == nullptr || model_.isPolledRow(index)) {
+        return nullptr;
+    }
+    parameterMenu_ = std::make_unique<QMenu>();
+    parameterMenu_->setObjectName("parameterMenu");
+    const auto add = [this](const QString& text, int id) {
+        // The command runs once the menu has closed: it may open the modal
+        // progress window.
+        connect(
+            parameterMenu_->addAction(text), &QAction::triggered, this,
+            [this, id] { runCommand(id); }, Qt::QueuedConnection);
+    };
+    add("Прочитать параметр", command::kReadParameter);
+    if (parameter->accessible()) {
+        add("Записать параметр", command::kWriteParameter);
+    }
+    parameterMenu_->addSeparator();
+    add("Установить значение в \"Нет данных\"", command::kForgetValue);
+    return parameterMenu_.get();
+}
+
+void CTARNTreeListView::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex index = indexAt(event->pos()).siblingAtColumn(0);
+    if (!index.isValid()) {
+        return;
+    }
+    setCurrentIndex(index);
+    chooseRow(index);
+    if (QMenu* menu = contextMenuFor(index)) {
+        menu->exec(event->globalPos());
+    }
+}
+
+// ---- Editing ---------------------------------------------------------------
+
+bool CTARNTreeListView::beginEdit(const QModelIndex& index) {
+    if (editor_ != nullptr) {
+        closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+    }
+    if (!index.isValid() || model_.cellEditor(index) == CellEditor::None) {
+        return false;
+    }
+    setCurrentIndex(index);
+    const Parameter* parameter = model_.parameterAt(index);
+    if (model_.isPolledRow(index) && index.column() == ParameterTreeModel::kValue &&
+        parameter->pollingActive()) {
+        ui_.showMessage(kPollingWarning, "", MessageIcon::Exclamation);
+    }
+    // Shown whole before the editor opens, so that no scrolling (which
+    // ends an edit) follows.
+    scrollTo(index);
+    return edit(index, QAbstractItemView::AllEditTriggers, nullptr);
+}
+
+void CTARNTreeListView::editorOpened(QWidget* editor, const QModelIndex& index,
+                                     const QString& startText) {
+    editor_ = editor;
+    editIndex_ = index;
+    editStart_ = startText.toStdString();
+}
+
+void CTARNTreeListView::editorFinished(const QString& text) {
+    pendingEdit_ = PendingEdit{editIndex_, editStart_, text.toStdString()};
+}
+
+void CTARNTreeListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTreeView::closeEditor(editor, hint);
+    if (editor == editor_) {
+        editor_ = nullptr;
+    }
+    // The commit runs once the editor is gone, so that a message it shows
+    // cannot end the same edit a second time.
+    if (pendingEdit_) {
+        const PendingEdit edit = std::move(*pendingEdit_);
+        pendingEdit_.reset();
+        commitEdit(edit);
+    }
+}
+
+void CTARNTreeListView::commitEdit(const PendingEdit& pending) {
+    const QModelIndex index = pending.index;
+    if (!index.isValid()) {
+        return;
+    }
+    ParameterEdit::Hooks hooks;
+    if (engine_ != nullptr) {
+        hooks.write = [this](Parameter& parameter) {
+            return engine_->WriteParameter(parameter, kWriteAll);
+        };
+    }
+    hooks.immediateWrite = immediateWrite_;
+    hooks.applyPortSettings = applyPortSettings_;
+    ParameterEdit commit(ui_, std::move(hooks));
+
+    CellEdit edit;
+    edit.parameter = model_.parameterAt(index);
+    edit.parent = model_.parentObjectAt(index);
+    edit.polled = model_.isPolledRow(index);
+    edit.column = index.column();
+    edit.oldText = pending.oldText;
+    edit.newText = pending.newText;
+    const EditOutcome outcome = commit.commit(edit);
+
+    if (outcome.modified && model_.document() != nullptr) {
+        model_.document()->setModified(true);
+    }
+    using Kind = EditOutcome::Kind;
+    if (outcome.kind == Kind::PortSettings) {
+        refreshAll();
+        return;
+    }
+    if (edit.polled && edit.column == ParameterTreeModel::kValue &&
+        (outcome.kind == Kind::Written || outcome.kind == Kind::WriteFailed ||
+         outcome.kind == Kind::Stored)) {
+        model_.setPolledTexts(index, outcome.shownValue, outcome.shownStatus);
+        return;
+    }
+    model_.refreshRow(index);
+}
+
+// ---- Mouse, keys and scrolling ----------------------------------------------
+
+void CTARNTreeListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid() || index.column() == ParameterTreeModel::kCaption) {
+        // The tree's own handling: a branch opens or closes.
+        QTreeView::mouseDoubleClickEvent(event);
+        return;
+    }
+    setFocus();
+    beginEdit(index);
+    event->accept();
+}
+
+void CTARNTreeListView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_F2 || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        state() != QAbstractItemView::EditingState) {
+        const QModelIndex current = currentIndex();
+        if (model_.parameterAt(current) != nullptr &&
+            beginEdit(current.siblingAtColumn(ParameterTreeModel::kValue))) {
+            event->accept();
+            return;
         }
     }
-    QApplication::restoreOverrideCursor();
-    return found;
+    QTreeView::keyPressEvent(event);
+}
+
+void CTARNTreeListView::scrollContentsBy(int dx, int dy) {
+    // Scrolling ends an open edit as losing the focus does: it commits.
+    if (QWidget* editor = editor_) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    QTreeView::scrollContentsBy(dx, dy);
 }
 
 void CTARNTreeListView::receivePollResult(PollResult result) {
     auto shared = std::make_shared<PollResult>(std::move(result));
     QMetaObject::invokeMethod(
-        this, [this, shared] { model_.applyPollResult(*shared); }, Qt::QueuedConnection);
+        this,
+        [this, shared] {
+            // While an editor is open no polled value reaches the rows.
+            if (editor_ == nullptr) {
+                model_.applyPollResult(*shared);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace tarn

@@ -10,8 +10,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <chrono>
@@ -38,6 +41,7 @@
 #include "document/access_level.h"
 #include "document/password_store.h"
 #include "document/tarn_document.h"
+#include "model/desc_branch.h"
 #include "model/net_rs485_prg.h"
 #include "model/parameter.h"
 #include "platform/console_user_interaction.h"
@@ -201,6 +205,65 @@ void readAll(DeviceLink& link, const DescBranch& branch) {
     }
 }
 
+// The first parameter named `name` with linear index `index`.
+Parameter* findParameter(const DescBranch& root, std::string_view name, int index) {
+    Parameter* found = nullptr;
+    forEachParameter(root, [&](Parameter& parameter) {
+        if (found == nullptr && parameter.hasName(name) && parameter.linearIndex() == index) {
+            found = &parameter;
+        }
+    });
+    return found;
+}
+
+// The main window with a text box open on a value, and with the context
+// menu of a parameter (drawn into the window's picture where it opened).
+bool treeEditing(CMainFrame& frame, CTARNTreeListView& view, TarnDocument& document,
+                 const QDir& folder) {
+    Parameter* lower = findParameter(*document.root(), "o.Lo", 4);
+    Parameter* type = findParameter(*document.root(), "POUt", 5);
+    if (lower == nullptr || type == nullptr) {
+        std::fprintf(stderr, "the outputs' parameters are missing\n");
+        return false;
+    }
+    ParameterTreeModel& model = view.treeModel();
+    const QModelIndex value = model.indexOfParameter(lower, ParameterTreeModel::kValue);
+    view.setFocus();
+    bool saved = false;
+    if (view.beginEdit(value)) {
+        if (auto* box = qobject_cast<QLineEdit*>(view.cellEditor())) {
+            box->setText("4.5");
+            box->selectAll();
+        }
+        saved = save(frame, folder, "tree_editor.png");
+        // Esc closes the text box without taking its text.
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(view.cellEditor(), &escape);
+    }
+
+    const QModelIndex row = model.indexOfParameter(type, ParameterTreeModel::kCaption);
+    view.setCurrentIndex(row);
+    view.chooseRow(row);
+    QMenu* menu = view.contextMenuFor(row);
+    if (menu == nullptr) {
+        return false;
+    }
+    const QPoint at = view.viewport()->mapToGlobal(view.visualRect(row).center());
+    menu->popup(at);
+    QApplication::processEvents();
+    QPixmap picture = frame.grab();
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap(menu->pos() - frame.mapToGlobal(QPoint(0, 0)), menu->grab());
+    }
+    menu->close();
+    const QString path = folder.filePath(QStringLiteral("tree_context_menu.png"));
+    const bool menuSaved = picture.save(path, "PNG");
+    std::fprintf(menuSaved ? stdout : stderr, "%s %s\n", menuSaved ? "wrote" : "cannot write",
+                 path.toLocal8Bit().constData());
+    return saved && menuSaved;
+}
+
 // The main window with the full tree read from the simulated module.
 bool mainWindow(const QDir& folder, const QString& settingsFolder) {
     sim::SimulatedModule module;
@@ -256,7 +319,8 @@ bool mainWindow(const QDir& folder, const QString& settingsFolder) {
     for (const int output : {4, 5, 6}) {
         view->expand(model->index(output, 0, outputs));
     }
-    const bool saved = save(frame, folder, "main_window.png");
+    bool saved = save(frame, folder, "main_window.png");
+    saved = treeEditing(frame, *view, document, folder) && saved;
     view->showDocument(nullptr, {});
     link.CloseLink();
     server.stop();
