@@ -174,6 +174,7 @@ bool ExchangeEngine::RunCompare(DescBranch* branch) {
         std::lock_guard lock(taskMutex_);
         compareDifferences_ = 0;
         compareReport_.clear();
+        compareOutcomes_.clear();
     }
     if (!runTask({TaskCode::Compare, branch},
                  branch != nullptr ? branch->countToWrite(kWriteAll) : 0)) {
@@ -234,6 +235,7 @@ bool ExchangeEngine::runTask(const Task& task, int total) {
         callerActions_.clear();
         applyRequested_ = false;
         taskStopped_ = false;
+        lastCounts_ = {};
     }
     total_.store(total);
     processed_.store(0);
@@ -272,30 +274,31 @@ void ExchangeEngine::runOnTransmitThread(const Task& task) {
             portOpenedHere = port.Open() == SerialPort::kOpened;
         }
     }
+    ExchangeCounts counts;
     switch (task.code) {
         case TaskCode::ReadBranch:
             if (task.branch != nullptr) {
-                task.branch->readAll(*this);
+                counts = task.branch->readAll(*this);
             }
             break;
         case TaskCode::WriteBranch:
             if (task.branch != nullptr) {
-                task.branch->writeAll(*this, kWriteAll);
+                counts = task.branch->writeAll(*this, kWriteAll);
             }
             break;
         case TaskCode::WriteChanged:
             if (task.branch != nullptr) {
-                task.branch->writeAll(*this, kWriteChanged);
+                counts = task.branch->writeAll(*this, kWriteChanged);
             }
             break;
         case TaskCode::Compare:
             if (task.branch != nullptr) {
-                task.branch->compareAll(*this);
+                counts = task.branch->compareAll(*this);
             }
             break;
         case TaskCode::Initialise:
             if (task.branch != nullptr) {
-                task.branch->writeAll(*this, kWriteInitialValues);
+                counts = task.branch->writeAll(*this, kWriteInitialValues);
             }
             break;
         case TaskCode::ReadParameter:
@@ -310,6 +313,10 @@ void ExchangeEngine::runOnTransmitThread(const Task& task) {
                 WriteParameter(*task.parameter, kWriteAll);
             }
             break;
+    }
+    {
+        std::lock_guard lock(taskMutex_);
+        lastCounts_ = counts;
     }
     endOfTask(portOpenedHere);
 }
@@ -417,6 +424,21 @@ int ExchangeEngine::compareDifferences() const {
 std::string ExchangeEngine::compareReport() const {
     std::lock_guard lock(taskMutex_);
     return compareReport_;
+}
+
+std::vector<CompareOutcome> ExchangeEngine::compareOutcomes() const {
+    std::lock_guard lock(taskMutex_);
+    return compareOutcomes_;
+}
+
+ExchangeCounts ExchangeEngine::lastTaskCounts() const {
+    std::lock_guard lock(taskMutex_);
+    return lastCounts_;
+}
+
+bool ExchangeEngine::lastTaskStopped() const {
+    std::lock_guard lock(taskMutex_);
+    return taskStopped_;
 }
 
 }  // namespace tarn

@@ -35,6 +35,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comm/compare_outcome.h"
 #include "comm/engine_observer.h"
 #include "comm/progress_display.h"
 #include "comm/scan_thread.h"
@@ -150,6 +151,14 @@ public:
     // ---- State a task leaves -------------------------------------------
     int compareDifferences() const;
     std::string compareReport() const;
+    // Every parameter the last compare task compared, in the order compared.
+    std::vector<CompareOutcome> compareOutcomes() const;
+    // What the last branch task's group operation counted (handled,
+    // failed); a single-parameter task leaves zeros.
+    ExchangeCounts lastTaskCounts() const;
+    // The last task was stopped before its end (the interrupt, five
+    // time-outs in a row, or a shutdown).
+    bool lastTaskStopped() const;
     int processedCount() const { return processed_.load(); }
     int totalCount() const { return total_.load(); }
     int consecutiveFailures() const { return consecutiveFailures_.load(); }
@@ -208,6 +217,8 @@ private:
     std::vector<std::function<void()>> callerActions_;
     int compareDifferences_ = 0;
     std::string compareReport_;
+    std::vector<CompareOutcome> compareOutcomes_;
+    ExchangeCounts lastCounts_;
 
     std::atomic<int> processed_{0};
     std::atomic<int> total_{0};
