@@ -15,9 +15,9 @@ constexpr std::size_t kMaxAddressChars = 5;
 constexpr std::size_t kMaxStopBitsChars = 4;
 
 const char* const kOptionNames[] = {
-    "write",    "read", "calibrate", "aply", "close", "test", "silent",   "newnetparam",
-    "port",     "bps",  "prty",      "addr", "len",   "sbit", "alen",     "rs485",
-    "autoread", "x",    "y",         "w",    "h",     "elog", "exitevent"};
+    "write", "read", "calibrate", "aply", "close",     "test",    "silent", "newnetparam", "port",
+    "bps",   "prty", "addr",      "len",  "sbit",      "alen",    "rs485",  "autoread",    "x",
+    "y",     "w",    "h",         "elog", "exitevent", "compare", "report"};
 
 bool isOptionName(std::string_view name) {
     for (const char* known : kOptionNames) {
@@ -50,6 +50,8 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
         line.flagsB |= CL::kWrite;
     } else if (name == "read") {
         line.flagsB |= CL::kRead;
+    } else if (name == "compare") {
+        line.flagsB |= CL::kCompare;
     } else if (name == "calibrate") {
         line.flagsB |= CL::kCalibrate;
     } else if (name == "aply") {
@@ -146,6 +148,8 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
         line.errorLogPath = stripQuotes(value);
     } else if (name == "exitevent") {
         line.exitEventName = stripQuotes(value);
+    } else if (name == "report") {
+        line.reportPath = stripQuotes(value);
     }
 }
 
@@ -185,7 +189,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.flagsB |= CommandLine::kUnattended;
             auto [name, value] = splitOption(std::string_view(argument).substr(1));
             name = text::toLower(name);
-            if (name != "elog" && name != "exitevent") {
+            if (name != "elog" && name != "exitevent" && name != "report") {
                 value = text::toLower(value);
             }
             applyOption(line, name, value);
@@ -241,6 +245,9 @@ Tasks:
                       the configuration file named on the command line
   -write              write every parameter of the configuration file to the
                       module
+  -compare            compare the configuration file with the module and store
+                      nothing; every difference goes to standard error, one
+                      line each (exit code 208 when the module differs)
   -calibrate          open the calibration of the analogue outputs
   -test               check the connection to the module and quit
   -close              close the program when the task has ended
@@ -268,6 +275,10 @@ Window and run:
   -x:N -y:N -w:N -h:N window position and size (all four: a fixed window;
                       w and h 0: minimized)
   -elog:FILE          append every failed exchange to FILE (created anew)
+  -report:FILE        write a JSON report of the run to FILE at its end: times,
+                      line, mode, task, exit code, counts, the module's "dev"
+                      and "ver", every parameter (for a compare also the
+                      module's value)
   -exitevent:NAME     stop when a calling program posts the POSIX named
                       semaphore /NAME (SIGTERM and SIGINT stop it the same way)
   -help               this text
@@ -282,6 +293,7 @@ Exit codes:
   203  wrong port settings or a lost frame start
   205  the run was stopped (exit semaphore, SIGTERM/SIGINT, or "Прервать!")
   206  the module did not answer the connection attempt at start
+  208  -compare: the module holds other values or attributes than the file
 )";
 }
 
