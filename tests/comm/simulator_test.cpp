@@ -141,7 +141,7 @@ TEST_F(ModuleEngine, AssignedValuesMustBeAnswerable) {
     EXPECT_EQ(module.value("POUt", 3), "Аналоговый 0-5 мА");
     assignment = sim::parseValueAssignment("SP=12.5", error);
     ASSERT_TRUE(assignment && module.assign(*assignment, error)) << error;
-    EXPECT_EQ(module.value("SP"), "12.5");
+    EXPECT_EQ(module.value("SP"), "12.500") << "kept as the program reads it back";
 
     for (const char* bad : {"POUt:8=Дискретный", "XYZ=1", "bPS=12345", "SP=warm", "tIn=20.0"}) {
         error.clear();

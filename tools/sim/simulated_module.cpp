@@ -272,12 +272,23 @@ bool SimulatedModule::assign(const ValueAssignment& assignment, std::string& err
         error = label + " is a live value that changes by itself";
         return false;
     }
-    if (!encodeValue(*family, assignment.value)) {
+    // A typed value is kept in the form the program reads back ("12.500").
+    std::optional<std::string> text = assignment.value;
+    if (!isTextValue(family->spec)) {
+        const MyConverter converter = converterFor(family->spec);
+        // The program's input check takes the leading number of any text;
+        // a value given to the module must be a number as a whole.
+        const bool real = converter.valueKind() == ValueKind::Real;
+        text = real && !numbers::wholeReal(assignment.value)
+                   ? std::nullopt
+                   : converter.checkUserInput(assignment.value);
+    }
+    if (!text || !encodeValue(*family, *text)) {
         error = "'" + assignment.value + "' is no value of " + label + " (type " +
                 family->spec.valueType + ")";
         return false;
     }
-    instance->value = assignment.value;
+    instance->value = *text;
     return true;
 }
 
