@@ -86,33 +86,24 @@ TEST(ConfigurationEntries, FollowTheTreeWithPathsKeysAndAttributes) {
 
     const ConfigurationEntry* pout = findEntry(entries, "POUt:1");
     ASSERT_NE(pout, nullptr);
-    EXPECT_EQ(pout->branchPath, "Выход №2");
-    EXPECT_EQ(pout->hash, NetNameHash("POUt"));
     EXPECT_EQ(pout->key, (1u << 16) | NetNameHash("POUt"));
-    EXPECT_EQ(hashText(0x0A1F), "0A1F");
     EXPECT_EQ(entryLine(*pout),
               "Выход №2 / Тип выхода  POUt:1 = Нет данных  [Редактируемый, Пользователь]");
-
     const ConfigurationEntry* changed = findEntry(entries, "Inv:1");
     ASSERT_NE(changed, nullptr);
     EXPECT_EQ(entryLine(*changed),
               "Выход №2 / Инверсия  Inv:1 = 1  [Не редактируемый, Фирма; изменены: значение; "
               "статус: Таймаут при передаче данных (нет связи)]");
-
     const ConfigurationEntry* dev = findEntry(entries, "dev");
     ASSERT_NE(dev, nullptr);
     EXPECT_EQ(dev->key, 0xFFFF0000u | NetNameHash("dev"));
     EXPECT_EQ(entryLine(*dev), "Тип прибора  dev = Нет данных") << "no attributes to show";
 
-    const QJsonObject devJson = entryJson(*dev);
-    EXPECT_TRUE(devJson["index"].isNull());
-    EXPECT_EQ(devJson["hash"].toString().toStdString(), hashText(NetNameHash("dev")));
+    EXPECT_TRUE(entryJson(*dev)["index"].isNull());
     const QJsonObject invJson = entryJson(*changed);
     EXPECT_EQ(invJson["index"].toInt(), 1);
     EXPECT_EQ(invJson["owner"].toString(), "firm");
-    EXPECT_FALSE(invJson["editable"].toBool());
     EXPECT_TRUE(invJson["changed"].toObject()["value"].toBool());
-    EXPECT_EQ(invJson["path"].toString(), QString::fromUtf8("Выход №2"));
 }
 
 TEST(ConfigurationEntries, AnEntryStaysOnOneLineWhateverItsTextsHold) {
