@@ -54,8 +54,8 @@ TEST_F(CompareAndReport, DISABLED_ACompareOfAFileJustReadEndsWithZero) {
     const std::string before = readFileBytes(file);
     const auto report = scratch_ / "compare.json";
 
-    const ToolRun run = tarn({port(), "-compare", "-report:" + report.string(), "-close",
-                              file.string()});
+    const ToolRun run =
+        tarn({port(), "-compare", "-report:" + report.string(), "-close", file.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(readFileBytes(file), before) << "a compare stores nothing";
     const QJsonObject json = readReport(report);
@@ -73,8 +73,8 @@ TEST_F(CompareAndReport, DISABLED_AChangedModuleEndsWith208AndNamesBothValues) {
     ASSERT_TRUE(module_.assign({"POUt", 3, "0-5 мА"}, error)) << error;
     const auto report = scratch_ / "differs.json";
 
-    const ToolRun run = tarn({port(), "-compare", "-report:" + report.string(), "-close",
-                              file.string()});
+    const ToolRun run =
+        tarn({port(), "-compare", "-report:" + report.string(), "-close", file.string()});
     EXPECT_EQ(run.exitCode, 208) << run.err;
     EXPECT_NE(run.err.find("'POUt:3'"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("в приборе: значение=0-5 мА"), std::string::npos) << run.err;
