@@ -1,9 +1,14 @@
 // Whole configuration files through the document: the document record, the
 // tree of the stored mode loaded from the container beside the fuzzer, and
 // the branch records filled into it.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
 #include <cstdint>
 
 #include "description/tree_container.h"
+#include "document/configuration_diff.h"
+#include "document/configuration_dump.h"
 #include "document/tarn_document.h"
 #include "fuzz_support.h"
 #include "platform/settings_store.h"
@@ -52,12 +57,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         });
     }
 
+    // The readable forms of what was loaded: one line per parameter below a
+    // header line whatever the texts hold, and JSON that reads back.
+    const std::vector<ConfigurationEntry> entries = configurationEntries(*document->root());
+    const std::string dump = dumpText(document->mode(), entries);
+    fuzzCheck(static_cast<std::size_t>(std::count(dump.begin(), dump.end(), '\n')) ==
+              entries.size() + 1);
+    fuzzCheck(std::none_of(dump.begin(), dump.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\n') || byte == 0x7F;
+    }));
+    const QByteArray json = QJsonDocument(dumpJson(document->mode(), entries)).toJson();
+    const QJsonDocument reread = QJsonDocument::fromJson(json);
+    fuzzCheck(reread.isObject());
+    fuzzCheck(reread.object()["parameters"].toArray().size() ==
+              static_cast<qsizetype>(entries.size()));
+    fuzzCheck(compareConfigurations(entries, entries).empty());
+
     // A loaded configuration saves into a file that loads again. Records
     // whose keys the fresh tree does not have are dropped on that first
     // load; from then on saving and loading change nothing.
     const std::vector<std::uint8_t> saved = document->serialize();
     fuzzCheck(second->deserialize(saved) == TarnDocument::LoadResult::Loaded);
     fuzzCheck(second->mode() == document->mode());
+    // ... and holds the same values and attributes under the same keys.
+    fuzzCheck(compareConfigurations(entries, configurationEntries(*second->root())).empty());
     const std::vector<std::uint8_t> resaved = second->serialize();
     fuzzCheck(third->deserialize(resaved) == TarnDocument::LoadResult::Loaded);
     fuzzCheck(third->serialize() == resaved);

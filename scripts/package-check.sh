@@ -27,7 +27,8 @@ fail() {
 dpkg-deb -x "$DEB" "$WORK/root"
 BIN="$WORK/root/usr/bin"
 DATA="$WORK/root/usr/share/tarn"
-for file in "$BIN/tarn" "$BIN/tarn-sim" "$BIN/tarn-pack" "$DATA/tarn.tree.dat" \
+for file in "$BIN/tarn" "$BIN/tarn-sim" "$BIN/tarn-pack" "$BIN/tarn-dump" "$BIN/tarn-diff" \
+    "$DATA/tarn.tree.dat" \
     "$DATA/tarn-manual.html" "$DATA/parlist-appendix.html"; do
     [ -f "$file" ] || fail "missing ${file#"$WORK/root"}"
 done
@@ -54,6 +55,10 @@ done
     { cat "$WORK/read.out" >&2; fail "the unattended read failed"; }
 grep -q "с ошибками 0" "$WORK/read.out" || { cat "$WORK/read.out" >&2; fail "the read had errors"; }
 [ -s "$WORK/caller/module.tarn" ] || fail "no configuration file written"
+# The installed readers find the installed container too.
+"$BIN/tarn-dump" "$WORK/caller/module.tarn" >"$WORK/dump.out" || fail "tarn-dump"
+grep -q "POUt" "$WORK/dump.out" || fail "tarn-dump printed no parameters"
+"$BIN/tarn-diff" "$WORK/caller/module.tarn" "$WORK/caller/module.tarn" || fail "tarn-diff"
 kill "$SIM"
 wait "$SIM" 2>/dev/null || true
 SIM=""

@@ -10,7 +10,7 @@ if [ ! -f "$BUILD_DIR/build.ninja" ]; then
     cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 # Only what the package holds; a build of the test suite is not needed.
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target tarn tarn-sim tarn-pack tarn_tree_container \
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target tarn tarn-sim tarn-pack tarn-dump tarn-diff tarn_tree_container \
     tarn_installed_files >/dev/null
 rm -f "$BUILD_DIR"/package/tarn_*.deb
 if ! cpack --config "$BUILD_DIR/CPackConfig.cmake" >"$BUILD_DIR/cpack.log" 2>&1; then

@@ -16,9 +16,9 @@ constexpr std::size_t kMaxAddressChars = 5;
 constexpr std::size_t kMaxStopBitsChars = 4;
 
 const char* const kOptionNames[] = {
-    "write",    "read", "calibrate", "aply", "close", "test", "silent",   "newnetparam",
-    "port",     "bps",  "prty",      "addr", "len",   "sbit", "alen",     "rs485",
-    "autoread", "x",    "y",         "w",    "h",     "elog", "exitevent"};
+    "write", "read", "calibrate", "aply", "close",     "test",    "silent", "newnetparam", "port",
+    "bps",   "prty", "addr",      "len",  "sbit",      "alen",    "rs485",  "autoread",    "x",
+    "y",     "w",    "h",         "elog", "exitevent", "compare", "report"};
 
 bool isOptionName(std::string_view name) {
     for (const char* known : kOptionNames) {
@@ -51,6 +51,8 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
         line.flagsB |= CL::kWrite;
     } else if (name == "read") {
         line.flagsB |= CL::kRead;
+    } else if (name == "compare") {
+        line.flagsB |= CL::kCompare;
     } else if (name == "calibrate") {
         line.flagsB |= CL::kCalibrate;
     } else if (name == "aply") {
@@ -150,6 +152,8 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
     } else if (name == "html") {
         line.htmlRequested = true;
         line.htmlPath = stripQuotes(value);
+    } else if (name == "report") {
+        line.reportPath = stripQuotes(value);
     }
 }
 
@@ -193,7 +197,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.flagsB |= CommandLine::kUnattended;
             auto [name, value] = splitOption(std::string_view(argument).substr(1));
             name = text::toLower(name);
-            if (name != "elog" && name != "exitevent" && name != "html") {
+            if (name != "elog" && name != "exitevent" && name != "html" && name != "report") {
                 value = text::toLower(value);
             }
             applyOption(line, name, value);
@@ -249,6 +253,9 @@ Tasks:
                       the configuration file named on the command line
   -write              write every parameter of the configuration file to the
                       module
+  -compare            compare the configuration file with the module and store
+                      nothing; every difference goes to standard error, one
+                      line each (exit code 208 when the module differs)
   -calibrate          open the calibration of the analogue outputs
   -test               check the connection to the module and quit
   -close              close the program when the task has ended
@@ -276,6 +283,10 @@ Window and run:
   -x:N -y:N -w:N -h:N window position and size (all four: a fixed window;
                       w and h 0: minimized)
   -elog:FILE          append every failed exchange to FILE (created anew)
+  -report:FILE        write a JSON report of the run to FILE at its end: times,
+                      line, mode, task, exit code, counts, the module's "dev"
+                      and "ver", every parameter (for a compare also the
+                      module's value)
   -exitevent:NAME     stop when a calling program posts the POSIX named
                       semaphore /NAME (SIGTERM and SIGINT stop it the same way)
 
@@ -291,7 +302,8 @@ Numbers may be decimal, hexadecimal (0x10) or octal (010).
 
 Exit codes:
   0    the task ended normally
-  200  -write was asked but the configuration file does not exist
+  200  the configuration file cannot be used: -write or -compare with a file
+       that does not exist, or any task with a file that is no configuration
   201  the serial port could not be opened
   202  an exchange timed out (no connection)
   203  wrong port settings or a lost frame start
@@ -300,6 +312,7 @@ Exit codes:
   2    an interactive start without a display
   3    -html: FILE could not be created
   4    -html: the configuration file or its tree could not be loaded
+  208  -compare: the module holds other values or attributes than the file
 
 Environment:
   TARN_SETTINGS_DIR   keep every setting in files of this folder

@@ -1,12 +1,12 @@
 // The command line of the configurator.
 //
 // Any option switches on unattended operation: a calling program names a
-// configuration file and a task ("read", "write", "calibrate"), the port and
+// configuration file and a task ("read", "write", "compare", "calibrate"), the port and
 // line settings, and reads the outcome from the exit code.
 //
 // Arguments, as a POSIX shell passes them:
 // - "-name" or "-name:value" is exactly one option; the name is lower-cased,
-//   the value is kept as typed for "elog", "exitevent" and "html" and
+//   the value is kept as typed for "elog", "exitevent", "html" and "report" and
 //   lower-cased otherwise;
 // - an argument beginning with "/" is an option argument of the traditional
 //   form ("/port:2/bps:9600", lower-cased as a whole and cut at every "/")
@@ -44,6 +44,8 @@ struct CommandLine {
     static constexpr std::uint32_t kCalibrate = 0x10;
     static constexpr std::uint32_t kUnattended = 0x20;
     static constexpr std::uint32_t kRead = 0x40;
+    // Compare the configuration file with the module, store nothing.
+    static constexpr std::uint32_t kCompare = 0x80;
     // Flags C: which of the window's position and size were given.
     static constexpr std::uint8_t kXGiven = 0x01;
     static constexpr std::uint8_t kYGiven = 0x02;
@@ -72,6 +74,8 @@ struct CommandLine {
     std::string errorLogPath;
     std::string htmlPath;  // the HTML parameter list to write ("-html")
     bool htmlRequested = false;
+    // The JSON report written at the end of an unattended run ("report").
+    std::string reportPath;
     bool helpRequested = false;
     bool versionRequested = false;
 

@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     // manual and relative paths of the start-up are found there.
     const std::filesystem::path folder = tarn::programFolder();
     // Paths on the command line are the caller's: relative to its folder.
-    for (std::string* path : {&line.fileName, &line.errorLogPath}) {
+    for (std::string* path : {&line.fileName, &line.errorLogPath, &line.reportPath}) {
         if (!path->empty() && std::filesystem::path(*path).is_relative()) {
             *path = (std::filesystem::current_path() / *path).string();
         }
@@ -116,10 +116,13 @@ int main(int argc, char** argv) {
 
     tarn::TarnApplication program(std::move(line), headless);
     if (!program.start()) {
-        return program.exitCode(0);
+        const int code = program.exitCode(0);
+        program.writeReport(code);
+        return code;
     }
     const int normal = application.exec();
     const int code = program.exitCode(normal);
+    program.writeReport(code);
     if (headless) {
         // A calling program or a script sees what the run did.
         const QString summary = program.taskSummary();

@@ -93,8 +93,10 @@ bool StartupSequence::constructDocument() {
         window->showText("Настройка соединения с прибором...");
     }
     LinkContext& context = program_.linkContext();
-    const bool connected =
-        line.offline() ? true : DetectDevice(program_.link(), document.programSettings());
+    const bool connected = line.offline()
+                               ? true
+                               : DetectDevice(program_.link(), document.programSettings(),
+                                              &program_.unattendedRun().identity());
     if (line.silent()) {
         context.setRunResultCode(0);
     }
@@ -122,7 +124,8 @@ bool StartupSequence::openConfiguration() {
     FileCommands& files = program_.files();
     const QString path = QString::fromStdString(line.fileName);
     if (!QFileInfo::exists(path)) {
-        if (line.hasB(CommandLine::kWrite)) {
+        // A write or a compare needs the file.
+        if (line.hasB(CommandLine::kWrite) || line.hasB(CommandLine::kCompare)) {
             program_.linkContext().addRunResultBits(kRunWriteFileMissing);
             return false;
         }

@@ -80,13 +80,20 @@ int TarnApplication::exitCode(int normal) const {
     if (unattended_ && unattended_->stoppedByCaller()) {
         return exitCodeFor(kRunInterrupted, normal);
     }
-    return exitCodeFor(context_.runResultCode(), normal);
+    return exitCodeFor(context_.runResultCode(),
+                       unattended_ ? unattended_->normalExitCode(normal) : normal);
 }
 
 bool TarnApplication::start() {
     accessLevel_ = kAccessLevelAtStart;
     context_.setFullAccess(dangerousOperationsAllowed(accessLevel_));
     return StartupSequence(*this).run();
+}
+
+void TarnApplication::writeReport(int exitCode) const {
+    if (unattended_ && document_) {
+        unattended_->writeReport(exitCode);
+    }
 }
 
 QString TarnApplication::taskSummary() const {

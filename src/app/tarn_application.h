@@ -68,6 +68,9 @@ public:
     bool headless() const { return headless_; }
     int accessLevel() const { return accessLevel_; }
 
+    // The JSON report of an unattended run that asked for one ("report").
+    void writeReport(int exitCode) const;
+
     // The one-line account of an unattended run's task ("чтение: параметров
     // 336, с ошибками 0, время 2.1 с"); empty when none ran.
     QString taskSummary() const;

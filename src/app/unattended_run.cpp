@@ -2,18 +2,50 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
+#include "app/exit_code.h"
 #include "app/exit_watcher.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
 #include "app/tarn_application.h"
+#include "comm/device_link.h"
 #include "comm/exchange_engine.h"
 #include "document/command_ids.h"
 #include "document/document_commands.h"
+#include "document/tarn_document.h"
+#include "model/port_settings.h"
+#include "platform/build_info.h"
 
 namespace tarn {
 
-UnattendedRun::UnattendedRun(TarnApplication& program) : program_(program) {}
+namespace {
+
+ReportTask reportTaskOf(const CommandLine& line) {
+    if (line.hasB(CommandLine::kWrite)) {
+        return ReportTask::Write;
+    }
+    if (line.hasB(CommandLine::kCalibrate)) {
+        return ReportTask::Calibrate;
+    }
+    if (line.hasB(CommandLine::kRead)) {
+        return ReportTask::Read;
+    }
+    if (line.hasB(CommandLine::kCompare)) {
+        return ReportTask::Compare;
+    }
+    if (line.has(CommandLine::kTest)) {
+        return ReportTask::Test;
+    }
+    return ReportTask::None;
+}
+
+}  // namespace
+
+UnattendedRun::UnattendedRun(TarnApplication& program)
+    : program_(program),
+      started_(QDateTime::currentDateTime()),
+      reportTask_(reportTaskOf(program.commandLine())) {}
 
 UnattendedRun::~UnattendedRun() {
     stop();
@@ -45,11 +77,16 @@ void UnattendedRun::start() {
         task = command::kCalibrate;
     } else if (line.hasB(CommandLine::kRead)) {
         task = command::kReadAll;
+    } else if (line.hasB(CommandLine::kCompare)) {
+        task = command::kCompare;
     }
     taskPosted_ = task != 0;
     QTimer::singleShot(0, this, [this, task] {
         if (task != 0) {
             program_.runCommand(task);
+        }
+        if (task == command::kCompare) {
+            compareEnded();
         }
         // A task that could not run (no tree, offline) ends here as well.
         taskEnded();
@@ -95,6 +132,57 @@ void UnattendedRun::exitRequested() {
         frame->close();
     } else {
         QApplication::quit();
+    }
+}
+
+void UnattendedRun::compareEnded() {
+    // Every difference, one line each, for the calling program.
+    const auto outcomes = program_.engine().compareOutcomes();
+    differences_ = differenceCount(outcomes);
+    for (const CompareOutcome& outcome : outcomes) {
+        if (outcome.differs) {
+            std::fprintf(stderr, "%s\n", differenceLine(outcome).c_str());
+        }
+    }
+}
+
+int UnattendedRun::normalExitCode(int normal) const {
+    if (normal == 0 && reportTask_ == ReportTask::Compare && differences_ > 0) {
+        return kExitModuleDiffers;
+    }
+    return normal;
+}
+
+void UnattendedRun::writeReport(int exitCode) const {
+    const CommandLine& line = program_.commandLine();
+    if (!line.unattended() || line.reportPath.empty()) {
+        return;
+    }
+    TarnDocument& document = program_.document();
+    ExchangeEngine& engine = program_.engine();
+    RunReport report;
+    report.programVersion = build::kVersion;
+    report.started = started_;
+    report.ended = QDateTime::currentDateTime();
+    report.task = reportTask_;
+    report.configurationFile = line.fileName;
+    report.port = portSettingsFrom(document.programSettings());
+    report.directionMode = program_.link().port().directionMode();
+    report.offline = line.offline();
+    report.mode = document.mode();
+    report.exitCode = exitCode;
+    report.exitMeaning = exitCodeMeaning(exitCode);
+    report.stopped = stoppedByCaller() || engine.lastTaskStopped();
+    report.counts = engine.lastTaskCounts();
+    report.device = identity_;
+    report.root = document.root();
+    if (reportTask_ == ReportTask::Compare) {
+        report.compared = engine.compareOutcomes();
+    }
+    std::string error;
+    if (!writeRunReport(report, line.reportPath, &error)) {
+        std::fprintf(stderr, "tarn: the report %s could not be written: %s\n",
+                     line.reportPath.c_str(), error.c_str());
     }
 }
 

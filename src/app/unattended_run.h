@@ -7,12 +7,18 @@
 // or "calibrate" was given (and always when nobody sits at a screen). It
 // also watches for a calling program's stop request (the named semaphore of
 // "exitevent", SIGTERM, SIGINT) for the whole run, interactive ones too.
+// A compare tells its differences on standard error and in its exit code;
+// "report" gives a JSON account of the run at its end.
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <memory>
+
+#include "comm/device_identification.h"
+#include "document/run_report.h"
 
 namespace tarn {
 
@@ -23,6 +29,7 @@ class UnattendedRun : public QObject {
     Q_OBJECT
 
 public:
+    // Takes the task from the command line as it stands before the start.
     explicit UnattendedRun(TarnApplication& program);
     ~UnattendedRun() override;
 
@@ -46,14 +53,28 @@ public:
     // before its end says so. Empty when no tree task ran.
     QString summary() const;
 
+    // What the start-up's search for the module heard ("dev", "ver").
+    DeviceIdentity& identity() { return identity_; }
+    // The exit code of the run when no bit of the run result code is set:
+    // 208 after a compare that found differences, else `normal`.
+    int normalExitCode(int normal) const;
+    // Writes the report asked for with "report" (nothing without it); a
+    // report that cannot be written is said on standard error.
+    void writeReport(int exitCode) const;
+
 private:
     void taskEnded();
     void exitRequested();
+    void compareEnded();
 
     TarnApplication& program_;
     std::unique_ptr<ExitWatcher> exitWatcher_;
     bool taskPosted_ = false;
     bool taskEnded_ = false;
+    QDateTime started_;
+    ReportTask reportTask_ = ReportTask::None;
+    DeviceIdentity identity_;
+    int differences_ = 0;
     std::atomic<bool> stoppedByCaller_{false};
 };
 

@@ -9,7 +9,8 @@
 
 namespace tarn {
 
-bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings) {
+bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings,
+                  DeviceIdentity* identity) {
     SerialPort& port = link.port();
     LinkContext& context = link.context();
     port.setDirectionMode(SerialPort::kDirectionByRts);
@@ -22,7 +23,11 @@ bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings)
                                   ? SerialPort::kDirectionAutomatic
                                   : SerialPort::kDirectionByRts);
         context.setProtocolSelector(kProtocolDevice);
-        const unsigned flags = IdentifyDevice(link, nullptr);
+        DeviceIdentity answered;
+        const unsigned flags = IdentifyDevice(link, nullptr, &answered);
+        if (identity != nullptr) {
+            *identity = answered;
+        }
         if ((flags & kDeviceIsThisModel) != 0) {
             if ((flags & kDeviceVersion2) != 0) {
                 context.clearRunResultBits(kRunLineFault | kRunNoDevice);

@@ -2,6 +2,7 @@
 // start-up runs and the connection dialog repeats.
 #pragma once
 
+#include "comm/device_identification.h"
 namespace tarn {
 
 class DeviceLink;
@@ -15,7 +16,10 @@ class ObjectWithParameters;
 // answered the device protocol is selected again. Run result code: a module
 // of version 2 clears the bits 0x08 and 0x40, a probe that answered clears
 // 0x04 and 0x40, and a module of another model that answered "dev" sets the
-// code to 0x40. Returns whether something answered.
-bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings);
+// code to 0x40. Returns whether something answered. `identity`, when given,
+// receives what the module answered to "dev" and "ver" in the attempt that
+// recognised it (or in the last attempt when none did).
+bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings,
+                  DeviceIdentity* identity = nullptr);
 
 }  // namespace tarn

@@ -8,7 +8,7 @@
 
 namespace tarn {
 
-unsigned IdentifyDevice(DeviceLink& link, UserInteraction* messages) {
+unsigned IdentifyDevice(DeviceLink& link, UserInteraction* messages, DeviceIdentity* identity) {
     Parameter model("dev");
     model.setValueType("string");
     Parameter version("ver");
@@ -22,6 +22,9 @@ unsigned IdentifyDevice(DeviceLink& link, UserInteraction* messages) {
         errors += "Ошибка команды 'dev':\n" + model.statusText() + "\n";
     } else {
         flags |= kDeviceAnswered;
+        if (identity != nullptr) {
+            identity->model = model.valueText();
+        }
         information += "Прибор: " + model.valueText() + "\n";
         if (text::equalsNoCase(text::replaceAll(model.valueText(), "-", ""), "tarn")) {
             flags |= kDeviceIsThisModel;
@@ -31,6 +34,9 @@ unsigned IdentifyDevice(DeviceLink& link, UserInteraction* messages) {
     if (link.ExchangeParameter(version, true) != ExchangeResult::Ok) {
         errors += "Ошибка команды 'ver':\n" + version.statusText() + "\n";
     } else {
+        if (identity != nullptr) {
+            identity->version = version.valueText();
+        }
         information += "Версия ПО: " + version.valueText() + "\n";
         const std::string& value = version.valueText();
         const auto start = value.find_first_of("0123456789.");

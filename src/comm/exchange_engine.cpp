@@ -177,6 +177,7 @@ bool ExchangeEngine::RunCompare(DescBranch* branch) {
         std::lock_guard lock(taskMutex_);
         compareDifferences_ = 0;
         compareReport_.clear();
+        compareOutcomes_.clear();
     }
     if (!runTask({TaskCode::Compare, branch},
                  branch != nullptr ? branch->countToWrite(kWriteAll) : 0)) {
@@ -436,6 +437,11 @@ int ExchangeEngine::compareDifferences() const {
 std::string ExchangeEngine::compareReport() const {
     std::lock_guard lock(taskMutex_);
     return compareReport_;
+}
+
+std::vector<CompareOutcome> ExchangeEngine::compareOutcomes() const {
+    std::lock_guard lock(taskMutex_);
+    return compareOutcomes_;
 }
 
 }  // namespace tarn

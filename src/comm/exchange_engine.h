@@ -35,6 +35,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comm/compare_outcome.h"
 #include "comm/engine_observer.h"
 #include "comm/progress_display.h"
 #include "comm/scan_thread.h"
@@ -155,10 +156,13 @@ public:
     // ---- State a task leaves -------------------------------------------
     // The parameters the last task handled and how many of them failed.
     ExchangeCounts lastTaskCounts() const;
-    // The last task was stopped before its end (interrupted or shut down).
+    // The last task was stopped before its end (the interrupt, five
+    // time-outs in a row, or a shutdown).
     bool lastTaskStopped() const;
     int compareDifferences() const;
     std::string compareReport() const;
+    // Every parameter the last compare task compared, in the order compared.
+    std::vector<CompareOutcome> compareOutcomes() const;
     int processedCount() const { return processed_.load(); }
     int totalCount() const { return total_.load(); }
     int consecutiveFailures() const { return consecutiveFailures_.load(); }
@@ -213,6 +217,7 @@ private:
     ExchangeCounts lastCounts_;
     int compareDifferences_ = 0;
     std::string compareReport_;
+    std::vector<CompareOutcome> compareOutcomes_;
 
     std::atomic<int> processed_{0};
     std::atomic<int> total_{0};

@@ -185,10 +185,26 @@ OperationResult ExchangeEngine::CompareParameter(Parameter& parameter) {
     const bool differs = device.valueText() != parameter.valueText() ||
                          device.editable() != parameter.editable() ||
                          device.ownerIsFirm() != parameter.ownerIsFirm();
+    std::lock_guard lock(taskMutex_);
+    compareOutcomes_.push_back({
+        .parameter = &parameter,
+        .networkName = parameter.networkName(),
+        .hasLinearIndex = parameter.hasLinearIndex(),
+        .linearIndex = parameter.linearIndex(),
+        .caption = parameter.caption(),
+        .configurationValue = parameter.valueText(),
+        .configurationEditable = parameter.editable(),
+        .configurationOwnerIsFirm = parameter.ownerIsFirm(),
+        .moduleValue = device.valueText(),
+        .moduleEditable = device.editable(),
+        .moduleOwnerIsFirm = device.ownerIsFirm(),
+        .moduleStatus = device.statusText(),
+        .result = result,
+        .differs = differs,
+    });
     if (!differs) {
         return result;
     }
-    std::lock_guard lock(taskMutex_);
     ++compareDifferences_;
     if (compareDifferences_ <= kReportedDifferences) {
         compareReport_ +=

@@ -95,6 +95,7 @@ TarnDocument::LoadResult TarnDocument::deserialize(std::span<const std::uint8_t>
         return LoadResult::BadFormat;
     };
 
+    endedEarly_ = false;
     ArchiveReader archive(bytes);
     std::uint16_t schema = 0;
     std::uint32_t mode = kDefaultTreeMode;
@@ -130,6 +131,7 @@ TarnDocument::LoadResult TarnDocument::deserialize(std::span<const std::uint8_t>
         if (error.kind() != ArchiveError::Kind::EndOfFile) {
             return badFormat();
         }
+        endedEarly_ = true;
     }
     modified_ = false;
     return LoadResult::Loaded;

@@ -111,6 +111,10 @@ public:
     LoadResult loadFile(const std::filesystem::path& path, bool silentRecovery = false,
                         std::string* error = nullptr);
 
+    // The last configuration loaded ended before its layout was complete
+    // (it still counts as loaded: what was read stays applied).
+    bool loadEndedEarly() const { return endedEarly_; }
+
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
 
@@ -137,6 +141,7 @@ private:
     NetRS485prg programSettings_;
     bool modified_ = false;
     ChosenObject chosen_;
+    bool endedEarly_ = false;
 };
 
 }  // namespace tarn

@@ -41,7 +41,25 @@ void loadBranch(ArchiveReader& archive, DescBranch& branch) {
             const std::uint32_t key = archive.readDword();
             const auto match = byKey.find(key);
             if (match != byKey.end()) {
-                loadParameter(archive, *match->second, false);
+                // The key chose the parameter; where it sits on the line
+                // stays the tree's. A record whose own index or address
+                // offset disagrees with its key (damaged data) would
+                // otherwise send the parameter's frames to another index
+                // or another module, and the value would not find its way
+                // back the next time the file is read.
+                // Also when the record breaks off half-way.
+                struct KeepPlace {
+                    Parameter& parameter;
+                    const bool hasIndex = parameter.hasLinearIndex();
+                    const std::int32_t index = parameter.linearIndex();
+                    const std::int32_t offset = parameter.addressOffset();
+                    ~KeepPlace() {
+                        parameter.setHasLinearIndex(hasIndex);
+                        parameter.setLinearIndex(index);
+                        parameter.setAddressOffset(offset);
+                    }
+                } keep{*match->second};
+                loadParameter(archive, keep.parameter, false);
             } else {
                 Parameter scratch;
                 loadParameter(archive, scratch, false);

@@ -24,7 +24,9 @@ void storeBranch(ArchiveWriter& archive, const DescBranch& branch);
 // Reads a branch record and those of its children into an existing tree.
 // A stored parameter whose key matches no parameter of the branch is read
 // and dropped; when two parameters share a key the later one of the branch
-// receives the records. A record of another schema reads nothing of the
+// receives the records. The linear index and address offset of a matched
+// parameter stay those of the tree, whatever its record holds. A record of
+// another schema reads nothing of the
 // branch itself, but its children are still read. Errors and a premature
 // end of the file throw ArchiveError; what was read stays applied.
 void loadBranch(ArchiveReader& archive, DescBranch& branch);

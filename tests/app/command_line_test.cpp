@@ -45,6 +45,23 @@ TEST(CommandLine, DashOptionsCarryOneOptionAndKeepPathsAsTyped) {
     EXPECT_EQ(line.addressLength, 9) << "a leading 0 reads octal";
 }
 
+TEST(CommandLine, CompareAndTheReportPathAsTyped) {
+    CommandLine line =
+        parseCommandLine({"-port:3", "-COMPARE", "-Report:\"Отчёты/Run 1.JSON\"", "conf.tarn"});
+    EXPECT_TRUE(line.hasB(CL::kCompare));
+    EXPECT_FALSE(line.hasB(CL::kRead) || line.hasB(CL::kWrite));
+    EXPECT_EQ(line.reportPath, "Отчёты/Run 1.JSON");
+    line.clearTaskSettings();
+    EXPECT_FALSE(line.hasB(CL::kCompare)) << "the task ends with the other task settings";
+    EXPECT_EQ(line.reportPath, "Отчёты/Run 1.JSON") << "the report is written after the task";
+
+    // The traditional form cuts at every "/" and lower-cases: a bare name.
+    line = parseCommandLine({"/port:3/compare/report:Run.json"});
+    EXPECT_TRUE(line.hasB(CL::kCompare));
+    EXPECT_EQ(line.reportPath, "run.json");
+    EXPECT_EQ(line.fileName, "");
+}
+
 TEST(CommandLine, ValuesThatDoNotFitOrDoNotReadChangeNothing) {
     CommandLine line = parseCommandLine({"-addr:123456", "-sbit:12345", "-bps:fast", "-len:"});
     EXPECT_EQ(line.address, "");
@@ -98,6 +115,9 @@ TEST(CommandLine, HelpIsNotAnOption) {
         EXPECT_FALSE(line.unattended()) << help;
     }
     EXPECT_NE(usageText().find("206"), std::string::npos);
+    for (const char* option : {"-compare", "-report:FILE", "208"}) {
+        EXPECT_NE(usageText().find(option), std::string::npos) << option;
+    }
 }
 
 TEST(CommandLine, VersionIsNotAnOptionAndHtmlKeepsItsPath) {
@@ -132,6 +152,16 @@ TEST(ExitCode, TheLowestBitDecides) {
     EXPECT_EQ(exitCodeFor(0x40), 206);
     EXPECT_EQ(exitCodeFor(0x60), 205);
     EXPECT_EQ(exitCodeFor(0x0A), 201);
+}
+
+TEST(ExitCode, ACompareDiffersOnlyWhenTheLineDidNotFail) {
+    EXPECT_EQ(compareExitCode(0, 0), 0);
+    EXPECT_EQ(compareExitCode(0, 3), kExitModuleDiffers);
+    // Reads that timed out leave differences; the time-out is the cause.
+    EXPECT_EQ(compareExitCode(0x04, 300), 202);
+    EXPECT_EQ(compareExitCode(0x20, 1), 205);
+    EXPECT_EQ(exitCodeMeaning(208), "the module differs from the configuration file");
+    EXPECT_EQ(exitCodeMeaning(202), "an exchange timed out (no connection)");
 }
 
 }  // namespace

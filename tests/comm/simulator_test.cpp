@@ -158,6 +158,33 @@ TEST_F(ModuleEngine, LaterDefinitionsOnlyWidenAFamily) {
     EXPECT_FALSE(module.value("POUt", 8));
 }
 
+TEST_F(ModuleEngine, AssignedValuesMustBeAnswerable) {
+    std::string error;
+    auto assignment = sim::parseValueAssignment("POUt:3=Аналоговый 0-5 мА", error);
+    ASSERT_TRUE(assignment) << error;
+    EXPECT_EQ(assignment->name, "POUt");
+    EXPECT_EQ(assignment->index, 3);
+    ASSERT_TRUE(module.assign(*assignment, error)) << error;
+    EXPECT_EQ(module.value("POUt", 3), "Аналоговый 0-5 мА");
+    assignment = sim::parseValueAssignment("SP=12.5", error);
+    ASSERT_TRUE(assignment && module.assign(*assignment, error)) << error;
+    EXPECT_EQ(module.value("SP"), "12.500") << "kept as the program reads it back";
+
+    for (const char* bad : {"POUt:8=Дискретный", "XYZ=1", "bPS=12345", "SP=warm", "tIn=20.0"}) {
+        error.clear();
+        assignment = sim::parseValueAssignment(bad, error);
+        ASSERT_TRUE(assignment) << bad;
+        EXPECT_FALSE(module.assign(*assignment, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_EQ(module.value("bPS"), "9600") << "a refused value changes nothing";
+    for (const char* unreadable : {"POUt", "POUt:x=1", ":2=1", "POUt:-1=1"}) {
+        error.clear();
+        EXPECT_FALSE(sim::parseValueAssignment(unreadable, error)) << unreadable;
+        EXPECT_FALSE(error.empty()) << unreadable;
+    }
+}
+
 TEST_F(ModuleEngine, ProbesAreAnsweredOnlyWhenAsked) {
     const std::string rtu = buildProbe(kProtocolModbusRtu, 16);
     EXPECT_FALSE(module.answerProbe(kProtocolModbusRtu, rtu));
@@ -251,6 +278,13 @@ TEST(SimulatorCommandLine, Options) {
     const auto timed = sim::parseCommandLine({"--line-timing", "--turnaround", "1500"}, error);
     ASSERT_TRUE(timed) << error;
     EXPECT_EQ(timed->server.turnaroundUs, 1500);
+    const auto set =
+        sim::parseCommandLine({"--set", "POUt:2=Дискретный", "--set=Addr=24=x"}, error);
+    ASSERT_TRUE(set) << error;
+    ASSERT_EQ(set->assignments.size(), 2u);
+    EXPECT_EQ(set->assignments[0].index, 2);
+    EXPECT_EQ(set->assignments[1].name, "Addr");
+    EXPECT_EQ(set->assignments[1].value, "24=x");
 
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--bps", "250"},
@@ -261,7 +295,8 @@ TEST(SimulatorCommandLine, Options) {
                                                {"--frobnicate"},
                                                {"--alen", "9"},
                                                {"--turnaround", "-5"},
-                                               {"--silent=1"}}) {
+                                               {"--silent=1"},
+                                               {"--set", "POUt:two=1"}}) {
         error.clear();
         EXPECT_FALSE(sim::parseCommandLine(bad, error)) << bad[0];
         EXPECT_FALSE(error.empty()) << bad[0];
@@ -282,7 +317,7 @@ TEST(SimulatorCommandLine, EveryOptionOfTheHelpIsKnown) {
         }
         ++options;
     }
-    EXPECT_EQ(options, 30);
+    EXPECT_EQ(options, 31);
 }
 
 TEST(SimulatorProcess, ServesAPortUntilTerminated) {

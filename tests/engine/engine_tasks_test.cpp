@@ -246,6 +246,67 @@ TEST_F(EngineTasks, CompareReportsTheFirstTenOfTwelveDifferences) {
     EXPECT_EQ(countStartingWith(lines, "Сравниваем ветвь '"), 1 + 1 + 8 + 4);
 }
 
+TEST_F(EngineTasks, CompareKeepsEveryOutcomeBeyondTheReportedTen) {
+    openFastLink();
+    loadTree();
+    startThreads();
+    ASSERT_TRUE(engine.RunReadBranch(tree.root.get()));
+    EXPECT_EQ(engine.lastTaskCounts().handled, kTestParameterCount);
+    for (int i = 0; i < 8; ++i) {
+        parameter("nPCP", i).setValueText("7");
+    }
+    for (int i = 0; i < 4; ++i) {
+        parameter("nPCO", i).setValueText("7");
+    }
+    parameter("POUt", 6).setOwnerIsFirm(true);
+    ASSERT_TRUE(engine.RunCompare(tree.root.get()));
+
+    const auto outcomes = engine.compareOutcomes();
+    ASSERT_EQ(outcomes.size(), static_cast<std::size_t>(kTestParameterCount));
+    EXPECT_EQ(engine.lastTaskCounts().handled, kTestParameterCount);
+    EXPECT_FALSE(engine.lastTaskStopped());
+    int differing = 0;
+    for (const CompareOutcome& outcome : outcomes) {
+        differing += outcome.differs ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 13);
+    EXPECT_EQ(engine.compareDifferences(), 13);
+    // The last difference, far beyond the ten of the report box.
+    const auto last = std::find_if(outcomes.begin(), outcomes.end(), [](const CompareOutcome& o) {
+        return o.networkName == "nPCP" && o.linearIndex == 7;
+    });
+    ASSERT_NE(last, outcomes.end());
+    EXPECT_TRUE(last->differs);
+    EXPECT_EQ(last->parameter, &parameter("nPCP", 7));
+    EXPECT_EQ(last->configurationValue, "7");
+    EXPECT_EQ(last->moduleValue, "0");
+    EXPECT_TRUE(last->moduleStatus.empty());
+    EXPECT_EQ(parameter("nPCP", 7).statusText(), "") << "the status texts stay as they were";
+    const auto owner = std::find_if(outcomes.begin(), outcomes.end(), [](const CompareOutcome& o) {
+        return o.networkName == "POUt" && o.linearIndex == 6;
+    });
+    ASSERT_NE(owner, outcomes.end());
+    EXPECT_TRUE(owner->differs);
+    EXPECT_EQ(owner->configurationValue, owner->moduleValue);
+    EXPECT_TRUE(owner->configurationOwnerIsFirm);
+    EXPECT_FALSE(owner->moduleOwnerIsFirm);
+
+    // A stopped compare keeps what it compared and says it was stopped; the
+    // next compare starts its list afresh.
+    display.setOnLine([this](const std::string& line) {
+        if (line.rfind("  Сравниваем: POUt=", 0) == 0) {
+            display.pressInterrupt();
+        }
+    });
+    ASSERT_TRUE(engine.RunCompare(tree.root.get()));
+    display.setOnLine(nullptr);
+    EXPECT_TRUE(engine.lastTaskStopped());
+    EXPECT_GT(engine.compareOutcomes().size(), 0u);
+    EXPECT_LT(engine.compareOutcomes().size(), outcomes.size());
+    EXPECT_EQ(engine.compareOutcomes().size(),
+              static_cast<std::size_t>(engine.lastTaskCounts().handled));
+}
+
 TEST_F(EngineTasks, TheFifthReadTimeoutPausesTheExchangeOnce) {
     openFastLink();
     loadTree();

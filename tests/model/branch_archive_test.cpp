@@ -89,6 +89,31 @@ TEST(BranchArchive, RecordsFindTheirParametersByKeyNotPosition) {
     EXPECT_EQ(onlyHere.valueText(), "8");
 }
 
+TEST(BranchArchive, ARecordCannotMoveItsParameterToAnotherIndexOrModule) {
+    Parameter damaged("nPCP");
+    damaged.setValueText("5");
+    damaged.setHasLinearIndex(false);
+    damaged.setLinearIndex(1537);
+    damaged.setAddressOffset(-1);  // address 255: every module on the line
+    ArchiveWriter w;
+    w.writeClass("DescBranch", kBranchSchema);
+    w.writeText("Ветвь");
+    w.writeDword(1);
+    w.writeDword((8u << 16) | damaged.nameHash());  // the key of nPCP:8
+    storeParameter(w, damaged);
+    w.writeInt32(1);
+    w.writeInt32(1);
+
+    DescBranch reading("Ветвь", 1, 1, 0, 0);
+    Parameter& target = addParameter(reading, "nPCP", "Нет данных", 8);
+    ArchiveReader r(w.bytes());
+    loadBranch(r, reading);
+    EXPECT_EQ(target.valueText(), "5");
+    EXPECT_TRUE(target.hasLinearIndex());
+    EXPECT_EQ(target.linearIndex(), 8);
+    EXPECT_EQ(target.addressOffset(), 0);
+}
+
 TEST(BranchArchive, TwoParametersWithOneKeyLeaveEveryRecordToTheLaterOne) {
     DescBranch stored("B", 1, 1, 0, 0);
     addParameter(stored, "Addr", "1");

@@ -94,6 +94,13 @@ int main(int argc, char** argv) {
         addLiveBehaviour(module);
     }
     module.setActiveSettings(options->settings);
+    // After the settings, which also fill the network-setting parameters.
+    for (const auto& assignment : options->assignments) {
+        if (!module.assign(assignment, error)) {
+            std::cerr << "tarn-sim: --set: " << error << "\n";
+            return 2;
+        }
+    }
     module.setModelName(options->modelName);
     module.setVersion(options->version);
     module.setFaults(options->faults);

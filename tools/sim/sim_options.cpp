@@ -60,6 +60,10 @@ Parameters:
                       ../share/tarn relative to it); the module serves the
                       parameters of every operating mode
   --builtin           serve a compact built-in parameter set instead
+  --set NAME[:INDEX]=VALUE
+                      the module holds VALUE in the parameter NAME at linear
+                      index INDEX (default 0) from the start, e.g.
+                      --set 'POUt:3=0-10 В'; repeatable, applied in order
 
 Identity:
   --model NAME        answer to "dev" (default TARN; another name makes the
@@ -207,6 +211,16 @@ std::optional<SimCommandLine> parseCommandLine(const std::vector<std::string>& a
          [&](const std::string& value) {
              line.logFile = value;
              return !value.empty();
+         }},
+        {"--set",
+         [&](const std::string& value) {
+             auto assignment = parseValueAssignment(value, error);
+             if (!assignment) {
+                 error = "--set: " + error;
+                 return false;
+             }
+             line.assignments.push_back(std::move(*assignment));
+             return true;
          }},
         {"--trees",
          [&](const std::string& value) {

@@ -20,6 +20,8 @@ struct SimCommandLine {
     bool deviceProtocol = true;
     std::string logFile;        // empty: standard error
     std::string treeContainer;  // empty: tarn.tree.dat beside the executable
+    // Values the module holds from the start ("--set"), in the given order.
+    std::vector<ValueAssignment> assignments;
     bool builtinParameters = false;
     bool quiet = false;
     bool help = false;

@@ -235,6 +235,72 @@ bool SimulatedModule::setValue(std::string_view name, int index, const std::stri
     return instance != nullptr;
 }
 
+std::optional<ValueAssignment> parseValueAssignment(std::string_view text, std::string& error) {
+    const auto equals = text.find('=');
+    if (equals == std::string_view::npos) {
+        error = "expected NAME=VALUE or NAME:INDEX=VALUE, got '" + std::string(text) + "'";
+        return std::nullopt;
+    }
+    ValueAssignment assignment;
+    std::string_view name = text.substr(0, equals);
+    assignment.value = std::string(text.substr(equals + 1));
+    if (const auto colon = name.find(':'); colon != std::string_view::npos) {
+        const std::string index(name.substr(colon + 1));
+        const bool digits = !index.empty() && index.size() <= 6 &&
+                            index.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits) {
+            error = "the index of '" + std::string(name) + "' is not a number";
+            return std::nullopt;
+        }
+        assignment.index = numbers::leadingInteger(index);
+        name = name.substr(0, colon);
+    }
+    if (name.empty()) {
+        error = "no parameter name in '" + std::string(text) + "'";
+        return std::nullopt;
+    }
+    assignment.name = std::string(name);
+    return assignment;
+}
+
+bool SimulatedModule::assign(const ValueAssignment& assignment, std::string& error) {
+    std::lock_guard lock(mutex_);
+    const std::string label = assignment.name + ":" + std::to_string(assignment.index);
+    Family* family = find(assignment.name);
+    if (family == nullptr) {
+        error = "the module has no parameter " + assignment.name;
+        return false;
+    }
+    Slot* instance = slot(assignment.name, assignment.index);
+    if (instance == nullptr) {
+        error = "the module has no " + label + " (indices 0 to " +
+                std::to_string(family->spec.count - 1) + ")";
+        return false;
+    }
+    if (family->spec.live) {
+        error = label + " is a live value that changes by itself";
+        return false;
+    }
+    // A typed value is kept in the form the program reads back ("12.500").
+    std::optional<std::string> text = assignment.value;
+    if (!isTextValue(family->spec)) {
+        const MyConverter converter = converterFor(family->spec);
+        // The program's input check takes the leading number of any text;
+        // a value given to the module must be a number as a whole.
+        const bool real = converter.valueKind() == ValueKind::Real;
+        text = real && !numbers::wholeReal(assignment.value)
+                   ? std::nullopt
+                   : converter.checkUserInput(assignment.value);
+    }
+    if (!text || !encodeValue(*family, *text)) {
+        error = "'" + assignment.value + "' is no value of " + label + " (type " +
+                family->spec.valueType + ")";
+        return false;
+    }
+    instance->value = *text;
+    return true;
+}
+
 std::optional<bool> SimulatedModule::editable(std::string_view name, int index) const {
     std::lock_guard lock(mutex_);
     const Slot* instance = slot(name, index);

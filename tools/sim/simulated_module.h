@@ -77,6 +77,17 @@ struct Faults {
     int ignoreRequests = 0;   // the next n hash-name requests get no answer at all
 };
 
+// A value the module is told to hold: "NAME=VALUE" or "NAME:INDEX=VALUE".
+struct ValueAssignment {
+    std::string name;
+    int index = 0;
+    std::string value;
+};
+
+// Reads "NAME[:INDEX]=VALUE" (the value may be empty and may hold "=");
+// nothing, with the reason in `error`, when it does not read.
+std::optional<ValueAssignment> parseValueAssignment(std::string_view text, std::string& error);
+
 // Probe framings the module also answers (bit per framing).
 inline constexpr unsigned kAnswerModbusRtu = 1;
 inline constexpr unsigned kAnswerModbusAscii = 2;
@@ -105,6 +116,10 @@ public:
     // Current value text; empty when there is no such parameter or index.
     std::optional<std::string> value(std::string_view name, int index = 0) const;
     bool setValue(std::string_view name, int index, const std::string& text);
+    // Sets the value as setValue does, but only one the module can answer:
+    // false, with the reason in `error`, for an unknown name or index, a
+    // value that changes by itself (live), or a text its type cannot hold.
+    bool assign(const ValueAssignment& assignment, std::string& error);
     std::optional<bool> editable(std::string_view name, int index = 0) const;
     bool setEditable(std::string_view name, int index, bool editable);
     std::optional<bool> ownedByFirm(std::string_view name, int index = 0) const;

@@ -1,0 +1,165 @@
+#include "document/configuration_entries.h"
+
+#include <QJsonValue>
+#include <cstdio>
+
+#include "model/branch_archive.h"
+#include "model/desc_branch.h"
+#include "model/parameter.h"
+
+namespace tarn {
+namespace {
+
+QString qtext(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+ConfigurationEntry entryFor(const Parameter& parameter, const std::string& branchPath) {
+    ConfigurationEntry entry;
+    entry.branchPath = branchPath;
+    entry.caption = parameter.caption();
+    entry.networkName = parameter.networkName();
+    if (parameter.hasLinearIndex()) {
+        entry.linearIndex = parameter.linearIndex();
+    }
+    entry.hash = parameter.nameHash();
+    entry.key = parameterKey(parameter);
+    entry.value = parameter.valueText();
+    entry.accessible = parameter.accessible();
+    entry.attributeKind = parameter.attributeKind();
+    entry.editable = parameter.editable();
+    entry.ownerIsFirm = parameter.ownerIsFirm();
+    entry.valueChanged = parameter.valueChanged();
+    entry.editableChanged = parameter.editableChanged();
+    entry.ownerChanged = parameter.ownerChanged();
+    entry.status = parameter.statusText();
+    entry.parameter = &parameter;
+    return entry;
+}
+
+std::string joined(const std::string& path, const std::string& name) {
+    return path.empty() ? name : path + std::string(kBranchPathSeparator) + name;
+}
+
+// `path` is the path of `branch` itself.
+void collect(const DescBranch& branch, const std::string& path,
+             std::vector<ConfigurationEntry>& out) {
+    for (const auto& parameter : branch.parameters()) {
+        out.push_back(entryFor(*parameter, path));
+    }
+    for (const auto& child : branch.children()) {
+        // A branch of one parameter is that parameter, named after the branch.
+        const bool standsForItself = child->representativeParameter() == nullptr;
+        collect(*child, standsForItself ? joined(path, child->name()) : path, out);
+    }
+}
+
+}  // namespace
+
+std::vector<ConfigurationEntry> configurationEntries(const DescBranch& root) {
+    std::vector<ConfigurationEntry> entries;
+    collect(root, std::string(), entries);
+    return entries;
+}
+
+std::string hashText(std::uint16_t hash) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%04X", static_cast<unsigned>(hash));
+    return buffer;
+}
+
+std::string keyText(std::uint32_t key) {
+    char buffer[12];
+    std::snprintf(buffer, sizeof buffer, "%08X", static_cast<unsigned>(key));
+    return buffer;
+}
+
+std::string entryPlace(const ConfigurationEntry& entry) {
+    return joined(entry.branchPath, entry.caption);
+}
+
+std::string entryLabel(const ConfigurationEntry& entry) {
+    if (!entry.linearIndex) {
+        return entry.networkName;
+    }
+    return entry.networkName + ":" + std::to_string(*entry.linearIndex);
+}
+
+std::string entryAttributes(const ConfigurationEntry& entry) {
+    std::vector<std::string> parts;
+    if (entry.attributeKind != 0) {
+        parts.push_back(std::string(entry.editable ? "Редактируемый" : "Не редактируемый") + ", " +
+                        (entry.ownerIsFirm ? "Фирма" : "Пользователь"));
+    }
+    if (!entry.accessible) {
+        parts.emplace_back("недоступен");
+    }
+    std::string changes;
+    for (const auto& [changed, word] : {std::pair{entry.valueChanged, "значение"},
+                                        std::pair{entry.editableChanged, "редактируемость"},
+                                        std::pair{entry.ownerChanged, "принадлежность"}}) {
+        if (changed) {
+            changes += (changes.empty() ? "" : ", ") + std::string(word);
+        }
+    }
+    if (!changes.empty()) {
+        parts.push_back("изменены: " + changes);
+    }
+    if (!entry.status.empty()) {
+        parts.push_back("статус: " + entry.status);
+    }
+    std::string text;
+    for (const std::string& part : parts) {
+        text += (text.empty() ? "" : "; ") + part;
+    }
+    return text;
+}
+
+std::string escapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            out += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned>(byte));
+            out += buffer;
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string entryLine(const ConfigurationEntry& entry) {
+    std::string line = entryPlace(entry) + "  " + entryLabel(entry) + " = " + entry.value;
+    const std::string attributes = entryAttributes(entry);
+    if (!attributes.empty()) {
+        line += "  [" + attributes + "]";
+    }
+    return escapeControls(line);
+}
+
+QJsonObject entryJson(const ConfigurationEntry& entry) {
+    QJsonObject object;
+    object["path"] = qtext(entry.branchPath);
+    object["caption"] = qtext(entry.caption);
+    object["name"] = qtext(entry.networkName);
+    object["index"] = entry.linearIndex ? QJsonValue(*entry.linearIndex) : QJsonValue();
+    object["hash"] = qtext(hashText(entry.hash));
+    object["key"] = qtext(keyText(entry.key));
+    object["value"] = qtext(entry.value);
+    object["accessible"] = entry.accessible;
+    object["attributeKind"] = entry.attributeKind;
+    object["editable"] = entry.editable;
+    object["owner"] = entry.ownerIsFirm ? "firm" : "user";
+    object["changed"] = QJsonObject{{"value", entry.valueChanged},
+                                    {"editable", entry.editableChanged},
+                                    {"owner", entry.ownerChanged}};
+    object["status"] = qtext(entry.status);
+    return object;
+}
+
+}  // namespace tarn
