@@ -3,7 +3,9 @@
 # need. Safe to run again: when everything is present it prints nothing.
 set -eu
 
-PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-svg-dev libgsf-1-dev zlib1g-dev
+# libqt6opengl6-dev: the CMake package of Qt Charts asks for Qt OpenGL's.
+PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-svg-dev
+qt6-charts-dev libqt6opengl6-dev libgsf-1-dev zlib1g-dev
 googletest libgtest-dev libgmock-dev fonts-dejavu-core p7zip-full xvfb x11-utils libx11-dev
 dpkg-dev lintian desktop-file-utils man-db"
 

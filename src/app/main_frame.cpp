@@ -131,6 +131,9 @@ void CMainFrame::buildMenus() {
             "Смена паролей среднего и полного уровней доступа. Функция разрешена только с "
             "полного уровня доступа");
 
+    QMenu* view = menuBar()->addMenu("&Вид");
+    addCommand(view, kTrendPlots, "Графики\tCtrl+G", "Ctrl+G")->setCheckable(true);
+
     QMenu* help = menuBar()->addMenu("&Справка");
     helpMenu_ = help;
     addCommand(help, kHelp, "&Справка\tF1");

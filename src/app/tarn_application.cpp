@@ -1,5 +1,6 @@
 #include "app/tarn_application.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -31,6 +32,7 @@
 #include "ui/qt_progress_display.h"
 #include "ui/qt_user_interaction.h"
 #include "ui/tarn_tree_view.h"
+#include "ui/trend_plot_dock.h"
 
 namespace tarn {
 namespace {
@@ -203,6 +205,13 @@ void TarnApplication::createMainWindow() {
         [this] { link_->OpenLink(portSettingsFrom(document_->programSettings()), true); });
 
     view_->setBranchMenu(frame_->treeMenu());
+    // The trend plots take the poll results the view receives.
+    plotDock_ = new TrendPlotDock(*ui_, frame_.get());
+    frame_->addDockWidget(Qt::BottomDockWidgetArea, plotDock_);
+    plotDock_->hide();
+    view_->setTrendPlot(&plotDock_->plot());
+    connect(plotDock_->toggleViewAction(), &QAction::toggled, frame_.get(),
+            [this](bool shown) { frame_->setChecked(command::kTrendPlots, shown); });
     frame_->setOffline(line_.offline());
     frame_->setChecked(command::kAutoRead, context_.autoRead());
     frame_->setChecked(command::kNoAttributes, context_.attributesSuppressed());
@@ -375,6 +384,9 @@ void TarnApplication::runCommand(int id) {
             return;
         case command::kAbout:
             showAbout();
+            return;
+        case command::kTrendPlots:
+            plotDock_->toggle();
             return;
         case command::kExportHtml:
             frame_->showStatus(exportParameterList(document_->root(), *ui_));

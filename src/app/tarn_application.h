@@ -32,6 +32,7 @@ class QtProgressDisplay;
 class QtServiceDialogs;
 class RecentFiles;
 class TarnDocument;
+class TrendPlotDock;
 class UnattendedRun;
 
 class TarnApplication : public QObject, public EngineObserver {
@@ -54,6 +55,7 @@ public:
 
     CMainFrame* mainFrame() const { return frame_.get(); }
     CTARNTreeListView* view() const { return view_; }
+    TrendPlotDock* trendPlots() const { return plotDock_; }
     TarnDocument& document() { return *document_; }
     DeviceLink& link() { return *link_; }
     ExchangeEngine& engine() { return *engine_; }
@@ -120,6 +122,7 @@ private:
     std::unique_ptr<QtServiceDialogs> dialogs_;
     std::unique_ptr<CMainFrame> frame_;
     CTARNTreeListView* view_ = nullptr;
+    TrendPlotDock* plotDock_ = nullptr;
     int accessLevel_ = 0;
 };
 

@@ -40,6 +40,7 @@ enum Id : int {
     kWriteParameter = 32809,
     kForgetValue = 32811,
     kExportHtml = 32804,
+    kTrendPlots = 32851,  // "Графики": shows or hides the trend plot window
     // Files and help.
     kNew = 57600,
     kOpen = 57601,

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <algorithm>
 #include <memory>
 
 #include "comm/exchange_engine.h"
@@ -18,6 +19,7 @@
 #include "ui/eliding_header.h"
 #include "ui/problem_search.h"
 #include "ui/tree_edit_delegate.h"
+#include "ui/trend_plot_view.h"
 
 namespace tarn {
 namespace {
@@ -73,6 +75,10 @@ void CTARNTreeListView::showDocument(TarnDocument* document, const QString& titl
     }
     pendingEdit_.reset();
     groups_.reset();
+    // The plotted values belong to the tree that goes.
+    if (trendPlot_ != nullptr) {
+        trendPlot_->clearSeries();
+    }
     model_.setDocument(document, title);
     for (const QModelIndex& index : model_.initiallyExpanded()) {
         expand(index);
@@ -219,10 +225,13 @@ QMenu* CTARNTreeListView::contextMenuFor(const QModelIndex& index) {
         if (!polledBranch && branch->pollingState() == -1) {
             return branchMenu_;
         }
-        return nullptr;
+        return plotMenuFor(index);
     }
     Parameter* parameter = model_.parameterAt(index);
-    if (parameter == nullptr || model_.isPolledRow(index)) {
+    if (parameter != nullptr && model_.isPolledRow(index)) {
+        return plotMenuFor(index);
+    }
+    if (parameter == nullptr) {
         return nullptr;
     }
     parameterMenu_ = std::make_unique<QMenu>();
@@ -241,6 +250,91 @@ QMenu* CTARNTreeListView::contextMenuFor(const QModelIndex& index) {
     parameterMenu_->addSeparator();
     add("Установить значение в \"Нет данных\"", command::kForgetValue);
     return parameterMenu_.get();
+}
+
+void CTARNTreeListView::setTrendPlot(TrendPlotView* plot) {
+    trendPlot_ = plot;
+}
+
+QMenu* CTARNTreeListView::plotMenuFor(const QModelIndex& index) {
+    if (trendPlot_ == nullptr) {
+        return nullptr;
+    }
+    std::vector<Parameter*> polled;
+    if (const DescBranch* branch = model_.branchAt(index)) {
+        branch->collectPolledParameters(polled);
+    } else if (Parameter* parameter = model_.parameterAt(index)) {
+        polled.push_back(parameter);
+    }
+    const bool any = std::any_of(polled.begin(), polled.end(), [](const Parameter* parameter) {
+        return TrendPlotView::plottable(*parameter);
+    });
+    if (!any) {
+        return nullptr;
+    }
+    plotMenu_ = std::make_unique<QMenu>();
+    plotMenu_->setObjectName("plotMenu");
+    QAction* show = plotMenu_->addAction("Показать на графике");
+    const QPersistentModelIndex row(index);
+    if (polled.size() == 1) {
+        // A value on the plot already: the entry is ticked and takes it off.
+        const Parameter* parameter = polled.front();
+        show->setCheckable(true);
+        show->setChecked(trendPlot_->contains(parameter));
+        connect(show, &QAction::triggered, this, [this, row, parameter](bool checked) {
+            if (trendPlot_ == nullptr) {
+                return;
+            }
+            if (checked) {
+                showOnPlot(row);
+            } else {
+                trendPlot_->removeParameter(parameter);
+            }
+        });
+    } else {
+        connect(show, &QAction::triggered, this, [this, row] { showOnPlot(row); });
+    }
+    return plotMenu_.get();
+}
+
+int CTARNTreeListView::showOnPlot(const QModelIndex& index) {
+    if (trendPlot_ == nullptr || !index.isValid()) {
+        return 0;
+    }
+    std::vector<Parameter*> polled;
+    if (const DescBranch* branch = model_.branchAt(index)) {
+        branch->collectPolledParameters(polled);
+    } else if (Parameter* parameter = model_.parameterAt(index);
+               parameter != nullptr && model_.isPolledRow(index)) {
+        polled.push_back(parameter);
+    }
+    int added = 0;
+    for (Parameter* parameter : polled) {
+        const QModelIndex row = model_.indexOfParameter(parameter);
+        if (!row.isValid() || !trendPlot_->addParameter(*parameter, plotName(row))) {
+            continue;
+        }
+        ++added;
+        // A value on the plot is polled: as a click on its state image.
+        if (!parameter->pollingActive()) {
+            model_.setData(row, Qt::Checked, Qt::CheckStateRole);
+        }
+    }
+    return added;
+}
+
+QString CTARNTreeListView::plotName(const QModelIndex& index) const {
+    const QModelIndex row = index.siblingAtColumn(ParameterTreeModel::kCaption);
+    const QString caption = row.data().toString();
+    const QModelIndex parent = row.parent();
+    const TarnDocument* document = model_.document();
+    // The values of one repeated branch share their captions: the branch's
+    // own caption tells them apart. The polled values' root says nothing.
+    if (!parent.isValid() ||
+        (document != nullptr && model_.branchAt(parent) == document->scanners())) {
+        return caption;
+    }
+    return parent.data().toString() + ": " + caption;
 }
 
 void CTARNTreeListView::contextMenuEvent(QContextMenuEvent* event) {
@@ -384,6 +478,10 @@ void CTARNTreeListView::receivePollResult(PollResult result) {
     QMetaObject::invokeMethod(
         this,
         [this, shared] {
+            // The plot keeps every value, whatever the rows do.
+            if (trendPlot_ != nullptr) {
+                trendPlot_->receivePollResult(*shared);
+            }
             // While an editor is open no polled value reaches the rows.
             if (editor_ == nullptr) {
                 model_.applyPollResult(*shared);

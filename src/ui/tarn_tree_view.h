@@ -27,6 +27,7 @@ namespace tarn {
 
 class ExchangeEngine;
 class TreeEditDelegate;
+class TrendPlotView;
 
 class CTARNTreeListView : public QTreeView, public PollResultReceiver {
     Q_OBJECT
@@ -60,6 +61,15 @@ public:
     }
     // The menu a branch row offers on a right click (the frame's "&Дерево").
     void setBranchMenu(QMenu* menu) { branchMenu_ = menu; }
+    // The trend plot: the polled rows offer "Показать на графике", every
+    // poll result reaches it too, and it is emptied when the tree goes.
+    void setTrendPlot(TrendPlotView* plot);
+    // Puts the polled values of a row (a polled value, or every one of a
+    // polled branch) on the trend plot, starting their polling; how many
+    // were added.
+    int showOnPlot(const QModelIndex& index);
+    // The name of a polled value on the plot: its group's caption and its own.
+    QString plotName(const QModelIndex& index) const;
 
     // Carries out 32808, 32809, 32811, 276 and 277 (document/command_ids.h); false
     // for any other command.
@@ -82,7 +92,8 @@ public:
 
     // The menu a right click on `index` opens: the branch menu on a device
     // branch without polled values, the parameter menu on an ordinary
-    // parameter, else null.
+    // parameter, the plot's entry on polled values and their branches
+    // (with a trend plot), else null.
     QMenu* contextMenuFor(const QModelIndex& index);
     // Makes the row's object the document's chosen object.
     void chooseRow(const QModelIndex& index);
@@ -117,6 +128,7 @@ private:
     void forgetChosen();
     // The chosen parameter when it is an ordinary one; null otherwise.
     Parameter* chosenParameter(bool* nothingChosen) const;
+    QMenu* plotMenuFor(const QModelIndex& index);
 
     UserInteraction& ui_;
     ParameterTreeModel model_;
@@ -128,6 +140,8 @@ private:
     std::function<void()> applyPortSettings_;
     QPointer<QMenu> branchMenu_;
     std::unique_ptr<QMenu> parameterMenu_;
+    QPointer<TrendPlotView> trendPlot_;
+    std::unique_ptr<QMenu> plotMenu_;
 
     QPointer<QWidget> editor_;
     QPersistentModelIndex editIndex_;

@@ -1,0 +1,516 @@
+#include "ui/trend_plot_view.h"
+
+#include <QBuffer>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/parameter.h"
+#include "platform/user_interaction.h"
+
+namespace tarn {
+namespace {
+
+constexpr const char* kCaption = "Графики";
+
+// The length of each time window; 0: everything kept.
+constexpr std::int64_t kWindowMs[] = {60'000, 600'000, 3'600'000, 0};
+constexpr const char* kWindowTexts[] = {"1 мин", "10 мин", "1 ч", "Всё"};
+
+// Distinct line colours; more lines than these take them again.
+constexpr QRgb kLineColours[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x8c564b,
+                                 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf, 0x393b79, 0xad494a};
+
+QString qstr(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Whether a number is drawn (a gap is NaN).
+bool drawn(double value) {
+    return !std::isnan(value);
+}
+
+}  // namespace
+
+TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
+    : QWidget(parent), ui_(ui), clock_([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+    setObjectName("trendPlot");
+    setWindowTitle(QString::fromUtf8(kCaption));
+
+    windowBox_ = new QComboBox(this);
+    windowBox_->setObjectName("trendWindow");
+    for (const char* text : kWindowTexts) {
+        windowBox_->addItem(QString::fromUtf8(text));
+    }
+    windowBox_->setCurrentIndex(static_cast<int>(TimeWindow::TenMinutes));
+    autoRangeBox_ = new QCheckBox("Автомасштаб", this);
+    autoRangeBox_->setObjectName("trendAutoRange");
+    autoRangeBox_->setChecked(true);
+    const auto makeLimit = [this](const char* name, double value) {
+        auto* box = new QDoubleSpinBox(this);
+        box->setObjectName(name);
+        box->setRange(-1e9, 1e9);
+        box->setDecimals(3);
+        box->setValue(value);
+        box->setEnabled(false);
+        return box;
+    };
+    lowBox_ = makeLimit("trendLow", 0);
+    highBox_ = makeLimit("trendHigh", 100);
+    pauseButton_ = new QPushButton("Пауза", this);
+    pauseButton_->setObjectName("trendPause");
+    pauseButton_->setCheckable(true);
+    clearButton_ = new QPushButton("Убрать все", this);
+    clearButton_->setObjectName("trendClear");
+    csvButton_ = new QPushButton("Сохранить CSV...", this);
+    csvButton_->setObjectName("trendCsv");
+    pngButton_ = new QPushButton("Сохранить PNG...", this);
+    pngButton_->setObjectName("trendPng");
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(new QLabel("Интервал:", this));
+    controls->addWidget(windowBox_);
+    controls->addSpacing(12);
+    controls->addWidget(autoRangeBox_);
+    controls->addWidget(new QLabel("от", this));
+    controls->addWidget(lowBox_);
+    controls->addWidget(new QLabel("до", this));
+    controls->addWidget(highBox_);
+    controls->addSpacing(12);
+    controls->addWidget(pauseButton_);
+    controls->addStretch(1);
+    controls->addWidget(clearButton_);
+    controls->addWidget(csvButton_);
+    controls->addWidget(pngButton_);
+
+    chart_ = new QChart;
+    chart_->setObjectName("trendChart");
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(4, 4, 4, 4));
+    timeAxis_ = new QDateTimeAxis(chart_);
+    timeAxis_->setFormat("hh:mm:ss");
+    timeAxis_->setTickCount(7);
+    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    valueAxis_ = new QValueAxis(chart_);
+    valueAxis_->setLabelFormat("%.6g");
+    chart_->addAxis(valueAxis_, Qt::AlignLeft);
+    itemAxis_ = new QCategoryAxis(chart_);
+    itemAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    itemAxis_->setGridLineVisible(false);
+    chart_->addAxis(itemAxis_, Qt::AlignRight);
+    itemAxis_->setVisible(false);
+
+    const auto makeMarks = [this](const char* name, QColor colour,
+                                  QScatterSeries::MarkerShape shape) {
+        auto* marks = new QScatterSeries(chart_);
+        marks->setName(QString::fromUtf8(name));
+        marks->setColor(colour);
+        marks->setBorderColor(colour.darker(130));
+        marks->setMarkerShape(shape);
+        marks->setMarkerSize(9);
+        chart_->addSeries(marks);
+        marks->attachAxis(timeAxis_);
+        marks->attachAxis(valueAxis_);
+        return marks;
+    };
+    failedMarks_ =
+        makeMarks("Ошибка опроса", QColor(220, 0, 0), QScatterSeries::MarkerShapeTriangle);
+    noDataMarks_ =
+        makeMarks("Нет данных", QColor(150, 150, 150), QScatterSeries::MarkerShapeCircle);
+    for (QScatterSeries* marks : {failedMarks_, noDataMarks_}) {
+        connect(marks, &QScatterSeries::hovered, this, [marks](const QPointF& point, bool state) {
+            if (!state) {
+                QToolTip::hideText();
+                return;
+            }
+            const auto texts = marks->property("texts").toStringList();
+            const auto points = marks->points();
+            for (qsizetype i = 0; i < points.size() && i < texts.size(); ++i) {
+                if (qFuzzyCompare(points[i].x(), point.x())) {
+                    QToolTip::showText(QCursor::pos(), texts[i]);
+                    return;
+                }
+            }
+        });
+    }
+
+    chartView_ = new QChartView(chart_, this);
+    chartView_->setObjectName("trendChartView");
+    chartView_->setRenderHint(QPainter::Antialiasing, false);
+    chartView_->setMinimumSize(480, 240);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(controls);
+    layout->addWidget(chartView_, 1);
+
+    const auto changed = [this] {
+        settingsChanged_ = true;
+        redraw();
+    };
+    connect(windowBox_, &QComboBox::currentIndexChanged, this, changed);
+    connect(autoRangeBox_, &QCheckBox::toggled, this, [this, changed](bool automatic) {
+        lowBox_->setEnabled(!automatic);
+        highBox_->setEnabled(!automatic);
+        if (!automatic) {
+            // The fixed range starts out as the range shown.
+            const auto [low, high] = valueRange();
+            lowBox_->setValue(low);
+            highBox_->setValue(high);
+        }
+        changed();
+    });
+    connect(lowBox_, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(highBox_, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(pauseButton_, &QPushButton::toggled, this, [this](bool on) { setPaused(on); });
+    connect(clearButton_, &QPushButton::clicked, this, &TrendPlotView::clearSeries);
+    connect(csvButton_, &QPushButton::clicked, this, &TrendPlotView::chooseCsvFile);
+    connect(pngButton_, &QPushButton::clicked, this, &TrendPlotView::choosePngFile);
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(kRedrawIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &TrendPlotView::onTimer);
+    timer_->start();
+    redraw();
+}
+
+TrendPlotView::~TrendPlotView() = default;
+
+bool TrendPlotView::plottable(const Parameter& parameter) {
+    return TrendScale::of(parameter).has_value();
+}
+
+bool TrendPlotView::addParameter(const Parameter& parameter, const QString& name) {
+    if (!trends_.add(parameter, name.toStdString())) {
+        return false;
+    }
+    rebuildLines();
+    emit shownRequested();
+    redraw();
+    return true;
+}
+
+bool TrendPlotView::removeParameter(const Parameter* parameter) {
+    if (!trends_.remove(parameter)) {
+        return false;
+    }
+    rebuildLines();
+    redraw();
+    return true;
+}
+
+void TrendPlotView::clearSeries() {
+    trends_.clear();
+    rebuildLines();
+    redraw();
+}
+
+void TrendPlotView::receivePollResult(const PollResult& result) {
+    // Only a sample is taken here; drawing waits for the timer.
+    trends_.receive(result);
+}
+
+void TrendPlotView::rebuildLines() {
+    for (const Drawn& line : drawn_) {
+        chart_->removeSeries(line.series);
+        delete line.series;
+    }
+    drawn_.clear();
+    for (std::size_t i = 0; i < trends_.size(); ++i) {
+        const TrendLine& line = trends_.line(i);
+        auto* series = new QLineSeries(chart_);
+        series->setName(qstr(line.name));
+        QPen pen(QColor(kLineColours[i % std::size(kLineColours)]));
+        pen.setWidthF(1.5);
+        series->setPen(pen);
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(line.scale.enumeration() ? static_cast<QAbstractAxis*>(itemAxis_)
+                                                    : valueAxis_);
+        drawn_.push_back({line.parameter, series});
+    }
+    updateItemAxis();
+    settingsChanged_ = true;
+}
+
+void TrendPlotView::updateItemAxis() {
+    // The labels of every enumeration on the plot: the items of one index
+    // joined when the enumerations differ.
+    std::vector<QStringList> labels;
+    for (std::size_t i = 0; i < trends_.size(); ++i) {
+        const TrendScale& scale = trends_.line(i).scale;
+        if (!scale.enumeration()) {
+            continue;
+        }
+        const auto& items = scale.labels();
+        if (labels.size() < items.size()) {
+            labels.resize(items.size());
+        }
+        for (std::size_t k = 0; k < items.size(); ++k) {
+            const QString item = qstr(items[k]);
+            if (!labels[k].contains(item)) {
+                labels[k].append(item);
+            }
+        }
+    }
+    for (const QString& label : itemAxis_->categoriesLabels()) {
+        itemAxis_->remove(label);
+    }
+    itemAxis_->setVisible(!labels.empty());
+    if (labels.empty()) {
+        itemAxis_->setRange(0, 1);
+        return;
+    }
+    itemAxis_->setStartValue(-0.5);
+    for (std::size_t k = 0; k < labels.size(); ++k) {
+        itemAxis_->append(labels[k].join(" / "), static_cast<double>(k));
+    }
+    itemAxis_->setRange(-0.5, static_cast<double>(labels.size()) - 0.5);
+}
+
+QLineSeries* TrendPlotView::lineOf(const Parameter* parameter) const {
+    for (const Drawn& line : drawn_) {
+        if (line.parameter == parameter) {
+            return line.series;
+        }
+    }
+    return nullptr;
+}
+
+// ---- Settings --------------------------------------------------------------
+
+void TrendPlotView::setTimeWindow(TimeWindow window) {
+    windowBox_->setCurrentIndex(static_cast<int>(window));
+}
+
+TrendPlotView::TimeWindow TrendPlotView::timeWindow() const {
+    return static_cast<TimeWindow>(windowBox_->currentIndex());
+}
+
+void TrendPlotView::setAutoRange(bool automatic) {
+    autoRangeBox_->setChecked(automatic);
+}
+
+bool TrendPlotView::autoRange() const {
+    return autoRangeBox_->isChecked();
+}
+
+void TrendPlotView::setFixedRange(double low, double high) {
+    autoRangeBox_->setChecked(false);
+    lowBox_->setValue(low);
+    highBox_->setValue(high);
+}
+
+void TrendPlotView::setPaused(bool paused) {
+    if (paused == this->paused()) {
+        return;
+    }
+    if (paused) {
+        pausedAt_ = shownRange().second;
+    } else {
+        pausedAt_.reset();
+    }
+    {
+        const QSignalBlocker block(pauseButton_);
+        pauseButton_->setChecked(paused);
+    }
+    settingsChanged_ = true;
+    redraw();
+}
+
+void TrendPlotView::setClock(std::function<std::int64_t()> now) {
+    clock_ = std::move(now);
+    settingsChanged_ = true;
+}
+
+std::int64_t TrendPlotView::now() const {
+    return clock_();
+}
+
+std::pair<std::int64_t, std::int64_t> TrendPlotView::shownRange() const {
+    std::int64_t to = 0;
+    if (pausedAt_) {
+        to = *pausedAt_;
+    } else {
+        to = std::max(now(), trends_.lastTime().value_or(0));
+    }
+    const std::int64_t length = kWindowMs[static_cast<int>(timeWindow())];
+    std::int64_t from = to - (length > 0 ? length : 60'000);
+    if (length == 0) {
+        from = std::min(from, trends_.firstTime().value_or(from));
+    }
+    return {from, to};
+}
+
+std::pair<double, double> TrendPlotView::valueRange() const {
+    return {valueAxis_->min(), valueAxis_->max()};
+}
+
+// ---- Drawing ---------------------------------------------------------------
+
+void TrendPlotView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // What came while nobody could see it is drawn at once.
+    settingsChanged_ = true;
+    redraw();
+}
+
+void TrendPlotView::onTimer() {
+    if (!isVisible() || paused()) {
+        return;
+    }
+    // Nothing new and no line whose window moves: nothing to draw.
+    if (!settingsChanged_ && trends_.version() == drawnVersion_ && trends_.empty()) {
+        return;
+    }
+    redraw();
+}
+
+void TrendPlotView::redraw() {
+    ++redraws_;
+    settingsChanged_ = false;
+    drawnVersion_ = trends_.version();
+    const auto [from, to] = shownRange();
+    drawnRange_ = {from, to};
+    const int buckets = std::max(100, static_cast<int>(chart_->plotArea().width()));
+
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    QList<QPointF> failed;
+    QList<QPointF> noData;
+    QStringList failedTexts;
+    QStringList noDataTexts;
+    for (std::size_t i = 0; i < trends_.size() && i < drawn_.size(); ++i) {
+        const TrendLine& line = trends_.line(i);
+        const TrendPlotPoints points = line.series.plotPoints(from, to, buckets);
+        QList<QPointF> list;
+        list.reserve(static_cast<qsizetype>(points.line.size()));
+        for (const TrendPoint& point : points.line) {
+            list.append(QPointF(static_cast<qreal>(point.timeMs), point.value));
+            if (!line.scale.enumeration() && drawn(point.value) && point.timeMs >= from) {
+                low = std::min(low, point.value);
+                high = std::max(high, point.value);
+            }
+        }
+        drawn_[i].series->replace(list);
+        for (const TrendSample& mark : points.marks) {
+            const bool failure = mark.note == TrendNote::Failed;
+            QString text = qstr(line.name) + "\n" + qstr(trendTimeText(mark.timeMs)) + "\n" +
+                           (failure ? qstr(line.series.statusText(mark)) : QString("Нет данных"));
+            (failure ? failed : noData).append(QPointF(static_cast<qreal>(mark.timeMs), 0));
+            (failure ? failedTexts : noDataTexts).append(text);
+        }
+    }
+
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+    timeAxis_->setFormat(to - from > 86'400'000 ? "dd.MM hh:mm" : "hh:mm:ss");
+    bool numbers = false;
+    for (std::size_t i = 0; i < trends_.size(); ++i) {
+        numbers = numbers || !trends_.line(i).scale.enumeration();
+    }
+    double axisLow = 0;
+    double axisHigh = 1;
+    if (!autoRange()) {
+        axisLow = std::min(lowBox_->value(), highBox_->value());
+        axisHigh = std::max(lowBox_->value(), highBox_->value());
+        if (axisHigh - axisLow < 1e-9) {
+            axisHigh = axisLow + 1;
+        }
+    } else if (low <= high) {
+        const double margin =
+            high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 1.0);
+        axisLow = low - margin;
+        axisHigh = high + margin;
+    }
+    valueAxis_->setRange(axisLow, axisHigh);
+    valueAxis_->setVisible(numbers || trends_.empty());
+
+    // The marks sit on the time axis.
+    for (QPointF& point : failed) {
+        point.setY(axisLow);
+    }
+    for (QPointF& point : noData) {
+        point.setY(axisLow);
+    }
+    failedMarks_->replace(failed);
+    noDataMarks_->replace(noData);
+    failedMarks_->setProperty("texts", failedTexts);
+    noDataMarks_->setProperty("texts", noDataTexts);
+    for (QScatterSeries* marks : {failedMarks_, noDataMarks_}) {
+        for (QLegendMarker* marker : chart_->legend()->markers(marks)) {
+            marker->setVisible(marks->count() > 0);
+        }
+    }
+}
+
+// ---- Export ----------------------------------------------------------------
+
+bool TrendPlotView::saveBytes(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        ui_.showMessage("Не удалось записать файл " + path.toStdString(), kCaption,
+                        MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool TrendPlotView::exportCsv(const QString& path) {
+    const auto [from, to] = shownRange();
+    const std::string text = trends_.csv(from, to);
+    return saveBytes(path, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool TrendPlotView::exportPng(const QString& path) {
+    redraw();
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!chartView_->grab().save(&buffer, "PNG")) {
+            ui_.showMessage("Не удалось записать файл " + path.toStdString(), kCaption,
+                            MessageIcon::Error);
+            return false;
+        }
+    }
+    return saveBytes(path, bytes);
+}
+
+void TrendPlotView::chooseCsvFile() {
+    const QString path =
+        QFileDialog::getSaveFileName(this, "Сохранить данные графика", "trends.csv", "CSV (*.csv)");
+    if (!path.isEmpty()) {
+        exportCsv(path);
+    }
+}
+
+void TrendPlotView::choosePngFile() {
+    const QString path = QFileDialog::getSaveFileName(this, "Сохранить рисунок графика",
+                                                      "trends.png", "PNG (*.png)");
+    if (!path.isEmpty()) {
+        exportPng(path);
+    }
+}
+
+}  // namespace tarn
