@@ -195,14 +195,9 @@ TrendPlotPoints TrendSeries::plotPoints(std::int64_t fromMs, std::int64_t toMs, 
         kept.clear();
         group.keepInto(kept);
         for (const TrendSample& sample : kept) {
-            if (sample.isValue()) {
-                points.line.push_back({sample.timeMs, sample.value});
-            } else {
-                points.line.push_back({sample.timeMs, std::numeric_limits<double>::quiet_NaN()});
-                if (sample.note != TrendNote::Silence) {
-                    points.marks.push_back(sample);
-                }
-            }
+            points.line.push_back({sample.timeMs, sample.isValue()
+                                                      ? static_cast<double>(sample.value)
+                                                      : std::numeric_limits<double>::quiet_NaN()});
         }
         group = Group{};
     };
@@ -214,17 +209,29 @@ TrendPlotPoints TrendSeries::plotPoints(std::int64_t fromMs, std::int64_t toMs, 
     }
     Group group;
     std::int64_t bucket = -1;
+    // The first failure and the first "Нет данных" of each bucket are marked.
+    bool failureMarked = false;
+    bool noDataMarked = false;
     for (; index < size(); ++index) {
         const TrendSample& sample = at(index);
         if (sample.timeMs > toMs) {
             break;
         }
         const std::int64_t b = (sample.timeMs - fromMs) * count / span;
-        if (b != bucket && group.count > 0) {
-            flush(group);
+        if (b != bucket) {
+            if (group.count > 0) {
+                flush(group);
+            }
+            failureMarked = false;
+            noDataMarked = false;
         }
         bucket = b;
         group.add(sample);
+        bool& marked = sample.note == TrendNote::Failed ? failureMarked : noDataMarked;
+        if ((sample.note == TrendNote::Failed || sample.note == TrendNote::NoData) && !marked) {
+            points.marks.push_back(sample);
+            marked = true;
+        }
     }
     if (group.count > 0) {
         flush(group);
