@@ -13,7 +13,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QSaveFile>
@@ -38,12 +37,38 @@ constexpr const char* kCaption = "Графики";
 constexpr std::int64_t kWindowMs[] = {60'000, 600'000, 3'600'000, 0};
 constexpr const char* kWindowTexts[] = {"1 мин", "10 мин", "1 ч", "Всё"};
 
-// Distinct line colours; more lines than these take them again.
-constexpr QRgb kLineColours[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x8c564b,
-                                 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf, 0x393b79, 0xad494a};
+// Distinct line colours (no red and no grey: those are the marks' colours);
+// more lines than these take them again.
+constexpr QRgb kLineColours[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0x9467bd, 0x8c564b, 0xe377c2,
+                                 0xbcbd22, 0x17becf, 0x393b79, 0x637939, 0x8c6d31, 0x7b4173};
+
+// Marks of one kind closer than this many pixels are drawn as one.
+constexpr int kMarkSpacingPixels = 8;
 
 QString qstr(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Round limits around [low, high] at a step of 1, 2, 2.5 or 5 times a
+// power of ten, about six steps; the number of ticks with them.
+struct NiceRange {
+    double low;
+    double high;
+    int ticks;
+};
+NiceRange niceRange(double low, double high) {
+    const double rough = (high - low) / 6;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = magnitude * 10;
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (magnitude * factor >= rough) {
+            step = magnitude * factor;
+            break;
+        }
+    }
+    const double niceLow = std::floor(low / step) * step;
+    const double niceHigh = std::ceil(high / step) * step;
+    return {niceLow, niceHigh, static_cast<int>(std::lround((niceHigh - niceLow) / step)) + 1};
 }
 
 // Whether a number is drawn (a gap is NaN).
@@ -106,7 +131,8 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
 
     chart_ = new QChart;
     chart_->setObjectName("trendChart");
-    chart_->legend()->setAlignment(Qt::AlignBottom);
+    // The names of the lines are long: a list beside the plot shows them whole.
+    chart_->legend()->setAlignment(Qt::AlignRight);
     chart_->setMargins(QMargins(4, 4, 4, 4));
     timeAxis_ = new QDateTimeAxis(chart_);
     timeAxis_->setFormat("hh:mm:ss");
@@ -114,6 +140,7 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     valueAxis_ = new QValueAxis(chart_);
     valueAxis_->setLabelFormat("%.6g");
+    valueAxis_->setTickCount(7);
     chart_->addAxis(valueAxis_, Qt::AlignLeft);
     itemAxis_ = new QCategoryAxis(chart_);
     itemAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
@@ -401,6 +428,7 @@ void TrendPlotView::redraw() {
     QList<QPointF> noData;
     QStringList failedTexts;
     QStringList noDataTexts;
+    const std::int64_t markSpacing = (to - from) * kMarkSpacingPixels / buckets;
     for (std::size_t i = 0; i < trends_.size() && i < drawn_.size(); ++i) {
         const TrendLine& line = trends_.line(i);
         const TrendPlotPoints points = line.series.plotPoints(from, to, buckets);
@@ -414,10 +442,18 @@ void TrendPlotView::redraw() {
             }
         }
         drawn_[i].series->replace(list);
+        std::int64_t lastFailed = std::numeric_limits<std::int64_t>::min() / 2;
+        std::int64_t lastNoData = lastFailed;
         for (const TrendSample& mark : points.marks) {
             const bool failure = mark.note == TrendNote::Failed;
-            QString text = qstr(line.name) + "\n" + qstr(trendTimeText(mark.timeMs)) + "\n" +
-                           (failure ? qstr(line.series.statusText(mark)) : QString("Нет данных"));
+            std::int64_t& last = failure ? lastFailed : lastNoData;
+            if (mark.timeMs - last < markSpacing) {
+                continue;
+            }
+            last = mark.timeMs;
+            const QString text =
+                qstr(line.name) + "\n" + qstr(trendTimeText(mark.timeMs)) + "\n" +
+                (failure ? qstr(line.series.statusText(mark)) : QString("Нет данных"));
             (failure ? failed : noData).append(QPointF(static_cast<qreal>(mark.timeMs), 0));
             (failure ? failedTexts : noDataTexts).append(text);
         }
@@ -429,39 +465,39 @@ void TrendPlotView::redraw() {
     for (std::size_t i = 0; i < trends_.size(); ++i) {
         numbers = numbers || !trends_.line(i).scale.enumeration();
     }
-    double axisLow = 0;
-    double axisHigh = 1;
     if (!autoRange()) {
-        axisLow = std::min(lowBox_->value(), highBox_->value());
-        axisHigh = std::max(lowBox_->value(), highBox_->value());
+        double axisLow = std::min(lowBox_->value(), highBox_->value());
+        double axisHigh = std::max(lowBox_->value(), highBox_->value());
         if (axisHigh - axisLow < 1e-9) {
             axisHigh = axisLow + 1;
         }
+        valueAxis_->setRange(axisLow, axisHigh);
+        valueAxis_->setTickCount(7);
     } else if (low <= high) {
         const double margin =
             high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 1.0);
-        axisLow = low - margin;
-        axisHigh = high + margin;
+        // Round limits and steps for the labels.
+        const NiceRange nice = niceRange(low - margin, high + margin);
+        valueAxis_->setRange(nice.low, nice.high);
+        valueAxis_->setTickCount(nice.ticks);
+    } else {
+        valueAxis_->setRange(0, 1);
+        valueAxis_->setTickCount(6);
     }
-    valueAxis_->setRange(axisLow, axisHigh);
     valueAxis_->setVisible(numbers || trends_.empty());
 
     // The marks sit on the time axis.
+    const double bottom = valueAxis_->min();
     for (QPointF& point : failed) {
-        point.setY(axisLow);
+        point.setY(bottom);
     }
     for (QPointF& point : noData) {
-        point.setY(axisLow);
+        point.setY(bottom);
     }
     failedMarks_->replace(failed);
     noDataMarks_->replace(noData);
     failedMarks_->setProperty("texts", failedTexts);
     noDataMarks_->setProperty("texts", noDataTexts);
-    for (QScatterSeries* marks : {failedMarks_, noDataMarks_}) {
-        for (QLegendMarker* marker : chart_->legend()->markers(marks)) {
-            marker->setVisible(marks->count() > 0);
-        }
-    }
 }
 
 // ---- Export ----------------------------------------------------------------

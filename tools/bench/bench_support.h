@@ -79,5 +79,8 @@ void runExchange(const Options& options, TarnDocument& document, UserInteraction
 void runTrees(const Options& options, UserInteraction& ui);
 void runFiles(TarnDocument& document, const std::filesystem::path& folder);
 void runScanners(const Options& options, TarnDocument& document, UserInteraction& ui);
+// The scanner case through the tree view, without and with a trend plot
+// (needs the QApplication).
+void runPlotScanners(const Options& options, TarnDocument& document, UserInteraction& ui);
 
 }  // namespace tarn::bench

@@ -49,6 +49,7 @@
 #include "sim/builtin_parameters.h"
 #include "sim/pty_server.h"
 #include "sim/tree_parameters.h"
+#include "trend_plot_picture.h"
 #include "ui/config_tree_dialog.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_progress_display.h"
@@ -454,5 +455,6 @@ int main(int argc, char** argv) {
     ok = mainWindow(folder, settingsFolder.path()) && ok;
     ok = serviceDialogs(folder, settingsFolder.path()) && ok;
     ok = passwordDialog(folder, settingsFolder.path()) && ok;
+    ok = screenshots::trendPlotPicture(folder, settingsFolder.path()) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,159 @@
+// The trend-plot part of tarn-bench: the fifty scanners of the scanner case,
+// their results going to the tree view through its queued calls as in the
+// program, once without the plot and once with ten of them on a shown plot
+// (offscreen). It prints the processor time of both and their ratio.
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/bench_line.h"
+#include "bench/bench_support.h"
+#include "ui/tarn_tree_view.h"
+#include "ui/trend_plot_view.h"
+
+namespace tarn::bench {
+namespace {
+
+constexpr int kScanners = 50;
+constexpr int kPlotted = 10;
+constexpr int kScanPeriodMs = 100;
+
+// Counts the polls on their way to the view.
+class CountingForwarder : public PollResultReceiver {
+public:
+    explicit CountingForwarder(PollResultReceiver& next) : next_(next) {}
+    void receivePollResult(PollResult result) override {
+        polls.fetch_add(1);
+        next_.receivePollResult(std::move(result));
+    }
+    std::atomic<long> polls{0};
+
+private:
+    PollResultReceiver& next_;
+};
+
+// Copies of the tree's scanners, in turn, polling every 100 ms.
+std::vector<std::unique_ptr<Parameter>> makeScanners(const DescBranch& scanners) {
+    std::vector<const Parameter*> models;
+    forEachParameter(scanners, [&models](Parameter& p) { models.push_back(&p); });
+    std::vector<std::unique_ptr<Parameter>> made;
+    for (int i = 0; i < kScanners && !models.empty(); ++i) {
+        const Parameter& model = *models[static_cast<std::size_t>(i) % models.size()];
+        auto scanner = std::make_unique<Parameter>(model.networkName());
+        scanner->setCaption(model.caption());
+        scanner->setValueType(model.valueType());
+        scanner->setHasLinearIndex(model.hasLinearIndex());
+        scanner->setLinearIndex(model.linearIndex());
+        scanner->createPollingTimer();
+        scanner->setPollingPeriod(kScanPeriodMs);
+        made.push_back(std::move(scanner));
+    }
+    return made;
+}
+
+struct PlotFigures {
+    double pollsPerSecond = 0;
+    double programCpu = 0;  // per cent of one core
+    double redrawsPerSecond = 0;
+};
+
+PlotFigures plotCase(const Options& options, TarnDocument& document, bool lineTiming, bool plot,
+                     UserInteraction& ui) {
+    PlotFigures figures;
+    auto module = makeModule(options.container, 115200);
+    const auto owned = makeScanners(*document.scanners());
+    std::vector<Parameter*> list;
+    for (const auto& scanner : owned) {
+        list.push_back(scanner.get());
+    }
+    BenchLine bench(*module, 115200, lineTiming, options.turnaroundUs, ui);
+    if (!bench.ready()) {
+        return figures;
+    }
+    bench.link().port().setDirectionMode(SerialPort::kDirectionAutomatic);
+
+    // The program's main view over the document; the plot a window of its own.
+    CTARNTreeListView view(ui);
+    view.resize(1000, 700);
+    view.showDocument(&document, "bench");
+    view.show();
+    std::unique_ptr<TrendPlotView> plotView;
+    if (plot) {
+        plotView = std::make_unique<TrendPlotView>(ui);
+        plotView->resize(1200, 500);
+        plotView->setTimeWindow(TrendPlotView::TimeWindow::Minute);
+        for (int i = 0; i < kPlotted; ++i) {
+            plotView->addParameter(*list[static_cast<std::size_t>(i)],
+                                   QString("Сканер %1").arg(i + 1));
+        }
+        view.setTrendPlot(plotView.get());
+        plotView->show();
+    }
+    QApplication::processEvents();
+
+    CountingForwarder receiver(view);
+    ExchangeEngine& engine = bench.engine();
+    engine.setPollResultReceiver(&receiver);
+    engine.StartThreads(list);
+    for (auto* scanner : list) {
+        scanner->startPolling();
+    }
+    sim::PtyServer& server = bench.server();
+    const int redrawsBefore = plotView ? plotView->redrawCount() : 0;
+    const double cpuBefore = processCpuSeconds();
+    const double simBefore = server.serverCpuSeconds();
+    const auto wallBefore = Clock::now();
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(options.scanSeconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+    const double wall = seconds(Clock::now() - wallBefore);
+    const double simCpu = server.serverCpuSeconds() - simBefore;
+    const double programCpu = processCpuSeconds() - cpuBefore - simCpu;
+    engine.StopThreads();
+    engine.setPollResultReceiver(nullptr);
+    // The results still queued for the view go before the scanners do.
+    QApplication::processEvents();
+    view.setTrendPlot(nullptr);
+    view.showDocument(nullptr, {});
+
+    figures.pollsPerSecond = static_cast<double>(receiver.polls.load()) / wall;
+    figures.programCpu = 100.0 * programCpu / wall;
+    if (plotView) {
+        figures.redrawsPerSecond = (plotView->redrawCount() - redrawsBefore) / wall;
+    }
+    return figures;
+}
+
+}  // namespace
+
+void runPlotScanners(const Options& options, TarnDocument& document, UserInteraction& ui) {
+    std::printf(
+        "\nTrend plot: %d scanners every %d ms through the tree view, %d of them plotted\n"
+        "(offscreen), 115200 baud, direction mode 1, %.0f s per case\n",
+        kScanners, kScanPeriodMs, kPlotted, options.scanSeconds);
+    if (document.scanners() == nullptr || countParameters(document.scanners()) == 0) {
+        std::printf("the tree has no scanners\n");
+        return;
+    }
+    std::printf(
+        "(program-CPU: the process's processor time without the simulator's thread,\n"
+        " in %% of one core)\n");
+    std::printf("  line       plot  polls/s  program-CPU  redraws/s\n");
+    for (const bool lineTiming : {true, false}) {
+        const PlotFigures off = plotCase(options, document, lineTiming, false, ui);
+        const PlotFigures on = plotCase(options, document, lineTiming, true, ui);
+        const char* line = lineTiming ? "timed" : "immediate";
+        std::printf("  %-9s  off  %8.1f   %7.3f %%\n", line, off.pollsPerSecond, off.programCpu);
+        std::printf("  %-9s  on   %8.1f   %7.3f %%   %6.1f   (on/off %.2f)\n", line,
+                    on.pollsPerSecond, on.programCpu, on.redrawsPerSecond,
+                    off.programCpu > 0 ? on.programCpu / off.programCpu : 0.0);
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace tarn::bench
