@@ -13,7 +13,11 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScatterSeries>
@@ -41,6 +45,10 @@ constexpr const char* kWindowTexts[] = {"1 мин", "10 мин", "1 ч", "Всё
 // more lines than these take them again.
 constexpr QRgb kLineColours[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0x9467bd, 0x8c564b, 0xe377c2,
                                  0xbcbd22, 0x17becf, 0x393b79, 0x637939, 0x8c6d31, 0x7b4173};
+
+// The list of lines is as wide as its longest name, within these bounds.
+constexpr int kListMinWidth = 180;
+constexpr int kListMaxWidth = 420;
 
 // Marks of one kind closer than this many pixels are drawn as one.
 constexpr int kMarkSpacingPixels = 8;
@@ -88,7 +96,7 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
     for (const char* text : kWindowTexts) {
         windowBox_->addItem(QString::fromUtf8(text));
     }
-    windowBox_->setCurrentIndex(static_cast<int>(TimeWindow::TenMinutes));
+    windowBox_->setCurrentIndex(static_cast<int>(TimeWindow::Minute));
     autoRangeBox_ = new QCheckBox("Автомасштаб", this);
     autoRangeBox_->setObjectName("trendAutoRange");
     autoRangeBox_->setChecked(true);
@@ -131,8 +139,7 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
 
     chart_ = new QChart;
     chart_->setObjectName("trendChart");
-    // The names of the lines are long: a list beside the plot shows them whole.
-    chart_->legend()->setAlignment(Qt::AlignRight);
+    chart_->legend()->setAlignment(Qt::AlignBottom);
     chart_->setMargins(QMargins(4, 4, 4, 4));
     timeAxis_ = new QDateTimeAxis(chart_);
     timeAxis_->setFormat("hh:mm:ss");
@@ -141,10 +148,13 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
     valueAxis_ = new QValueAxis(chart_);
     valueAxis_->setLabelFormat("%.6g");
     valueAxis_->setTickCount(7);
+    // The labels' room follows the range; they are never cut to "...".
+    valueAxis_->setTruncateLabels(false);
     chart_->addAxis(valueAxis_, Qt::AlignLeft);
     itemAxis_ = new QCategoryAxis(chart_);
     itemAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     itemAxis_->setGridLineVisible(false);
+    itemAxis_->setTruncateLabels(false);
     chart_->addAxis(itemAxis_, Qt::AlignRight);
     itemAxis_->setVisible(false);
 
@@ -187,10 +197,38 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
     chartView_->setRenderHint(QPainter::Antialiasing, false);
     chartView_->setMinimumSize(480, 240);
 
+    // The lines by name and colour: a tick shows or hides one, the context
+    // menu takes it off. The chart's own legend explains only the marks.
+    linesList_ = new QListWidget(this);
+    linesList_->setObjectName("trendLines");
+    linesList_->setFixedWidth(kListMinWidth);
+    linesList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(linesList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        const auto* parameter =
+            static_cast<const Parameter*>(item->data(Qt::UserRole).value<const void*>());
+        setLineShown(parameter, item->checkState() == Qt::Checked);
+    });
+    connect(linesList_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QListWidgetItem* item = linesList_->itemAt(at);
+        if (item == nullptr) {
+            return;
+        }
+        const auto* parameter =
+            static_cast<const Parameter*>(item->data(Qt::UserRole).value<const void*>());
+        QMenu menu;
+        QAction* remove = menu.addAction("Убрать с графика");
+        if (menu.exec(linesList_->viewport()->mapToGlobal(at)) == remove) {
+            removeParameter(parameter);
+        }
+    });
+    auto* plotRow = new QHBoxLayout;
+    plotRow->addWidget(chartView_, 1);
+    plotRow->addWidget(linesList_);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(controls);
-    layout->addWidget(chartView_, 1);
+    layout->addLayout(plotRow, 1);
 
     const auto changed = [this] {
         settingsChanged_ = true;
@@ -218,7 +256,7 @@ TrendPlotView::TrendPlotView(UserInteraction& ui, QWidget* parent)
     timer_ = new QTimer(this);
     timer_->setInterval(kRedrawIntervalMs);
     connect(timer_, &QTimer::timeout, this, &TrendPlotView::onTimer);
-    timer_->start();
+    // The timer runs while the plot is shown (showEvent, hideEvent).
     redraw();
 }
 
@@ -264,21 +302,86 @@ void TrendPlotView::rebuildLines() {
         delete line.series;
     }
     drawn_.clear();
+    const QSignalBlocker block(linesList_);
+    linesList_->clear();
+    if (trends_.empty()) {
+        nextColour_ = 0;
+    }
     for (std::size_t i = 0; i < trends_.size(); ++i) {
         const TrendLine& line = trends_.line(i);
+        // A line keeps its colour while it is on the plot.
+        auto colour = colours_.find(line.parameter);
+        if (colour == colours_.end()) {
+            colour =
+                colours_.emplace(line.parameter, nextColour_++ % std::size(kLineColours)).first;
+        }
+        const QColor rgb(kLineColours[colour->second]);
         auto* series = new QLineSeries(chart_);
         series->setName(qstr(line.name));
-        QPen pen(QColor(kLineColours[i % std::size(kLineColours)]));
+        QPen pen(rgb);
         pen.setWidthF(1.5);
         series->setPen(pen);
         chart_->addSeries(series);
         series->attachAxis(timeAxis_);
         series->attachAxis(line.scale.enumeration() ? static_cast<QAbstractAxis*>(itemAxis_)
                                                     : valueAxis_);
+        for (QLegendMarker* marker : chart_->legend()->markers(series)) {
+            marker->setVisible(false);
+        }
+        const bool shown = hidden_.count(line.parameter) == 0;
+        series->setVisible(shown);
         drawn_.push_back({line.parameter, series});
+
+        QPixmap swatch(12, 12);
+        swatch.fill(rgb);
+        auto* item = new QListWidgetItem(QIcon(swatch), qstr(line.name), linesList_);
+        item->setToolTip(qstr(line.name));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<const void*>(line.parameter)));
+    }
+    int widest = 0;
+    for (int row = 0; row < linesList_->count(); ++row) {
+        widest = std::max(
+            widest, linesList_->fontMetrics().horizontalAdvance(linesList_->item(row)->text()));
+    }
+    // The text, the tick and the colour, the frame and a scroll bar.
+    linesList_->setFixedWidth(std::clamp(widest + 70, kListMinWidth, kListMaxWidth));
+    // What is no longer on the plot forgets its colour and state.
+    for (auto it = colours_.begin(); it != colours_.end();) {
+        it = trends_.contains(it->first) ? std::next(it) : colours_.erase(it);
+    }
+    for (auto it = hidden_.begin(); it != hidden_.end();) {
+        it = trends_.contains(*it) ? std::next(it) : hidden_.erase(it);
     }
     updateItemAxis();
     settingsChanged_ = true;
+}
+
+void TrendPlotView::setLineShown(const Parameter* parameter, bool shown) {
+    QLineSeries* series = lineOf(parameter);
+    if (series == nullptr) {
+        return;
+    }
+    if (shown) {
+        hidden_.erase(parameter);
+    } else {
+        hidden_.insert(parameter);
+    }
+    series->setVisible(shown);
+    for (int row = 0; row < linesList_->count(); ++row) {
+        QListWidgetItem* item = linesList_->item(row);
+        if (item->data(Qt::UserRole).value<const void*>() == parameter) {
+            const QSignalBlocker block(linesList_);
+            item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    settingsChanged_ = true;
+    redraw();
+}
+
+bool TrendPlotView::lineShown(const Parameter* parameter) const {
+    return contains(parameter) && hidden_.count(parameter) == 0;
 }
 
 void TrendPlotView::updateItemAxis() {
@@ -401,6 +504,12 @@ void TrendPlotView::showEvent(QShowEvent* event) {
     // What came while nobody could see it is drawn at once.
     settingsChanged_ = true;
     redraw();
+    timer_->start();
+}
+
+void TrendPlotView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    timer_->stop();
 }
 
 void TrendPlotView::onTimer() {
@@ -431,6 +540,11 @@ void TrendPlotView::redraw() {
     const std::int64_t markSpacing = (to - from) * kMarkSpacingPixels / buckets;
     for (std::size_t i = 0; i < trends_.size() && i < drawn_.size(); ++i) {
         const TrendLine& line = trends_.line(i);
+        if (hidden_.count(line.parameter) != 0) {
+            // A hidden line is neither drawn nor counted for the range.
+            drawn_[i].series->clear();
+            continue;
+        }
         const TrendPlotPoints points = line.series.plotPoints(from, to, buckets);
         QList<QPointF> list;
         list.reserve(static_cast<qsizetype>(points.line.size()));
@@ -472,7 +586,7 @@ void TrendPlotView::redraw() {
             axisHigh = axisLow + 1;
         }
         valueAxis_->setRange(axisLow, axisHigh);
-        valueAxis_->setTickCount(7);
+        valueAxis_->setTickCount(6);
     } else if (low <= high) {
         const double margin =
             high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 1.0);
@@ -481,8 +595,9 @@ void TrendPlotView::redraw() {
         valueAxis_->setRange(nice.low, nice.high);
         valueAxis_->setTickCount(nice.ticks);
     } else {
-        valueAxis_->setRange(0, 1);
-        valueAxis_->setTickCount(6);
+        const NiceRange nice = niceRange(0, 1);
+        valueAxis_->setRange(nice.low, nice.high);
+        valueAxis_->setTickCount(nice.ticks);
     }
     valueAxis_->setVisible(numbers || trends_.empty());
 

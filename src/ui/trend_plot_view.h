@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QTimer;
 class QChart;
@@ -54,6 +57,10 @@ public:
     bool addParameter(const Parameter& parameter, const QString& name);
     bool removeParameter(const Parameter* parameter);
     bool contains(const Parameter* parameter) const { return trends_.contains(parameter); }
+    // Shows or hides a line (the tick in the list of lines); a hidden line
+    // keeps its samples and does not count for the automatic range.
+    void setLineShown(const Parameter* parameter, bool shown);
+    bool lineShown(const Parameter* parameter) const;
     // Takes every line off (the tree they came from is dropped).
     void clearSeries();
     // Whether a parameter's value can be plotted at all.
@@ -93,6 +100,7 @@ public:
     QChart* chart() const { return chart_; }
     // The drawn line of a parameter (null when it has none).
     QLineSeries* lineOf(const Parameter* parameter) const;
+    QListWidget* linesList() const { return linesList_; }
     QScatterSeries* failureMarks() const { return failedMarks_; }
     QScatterSeries* noDataMarks() const { return noDataMarks_; }
 
@@ -105,6 +113,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     struct Drawn {
@@ -133,6 +142,7 @@ private:
     QPushButton* csvButton_ = nullptr;
     QPushButton* pngButton_ = nullptr;
     QChartView* chartView_ = nullptr;
+    QListWidget* linesList_ = nullptr;
     QChart* chart_ = nullptr;
     QDateTimeAxis* timeAxis_ = nullptr;
     QValueAxis* valueAxis_ = nullptr;
@@ -141,6 +151,9 @@ private:
     QScatterSeries* noDataMarks_ = nullptr;
     QTimer* timer_ = nullptr;
 
+    std::unordered_map<const Parameter*, std::size_t> colours_;
+    std::size_t nextColour_ = 0;
+    std::unordered_set<const Parameter*> hidden_;
     std::function<std::int64_t()> clock_;
     std::optional<std::int64_t> pausedAt_;
     // What was last drawn: a redraw with nothing new is skipped.

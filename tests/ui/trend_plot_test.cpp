@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QScatterSeries>
 #include <QSignalSpy>
 #include <QValueAxis>
@@ -319,6 +320,40 @@ TEST(TrendPlotView, WindowPauseRangeAndExports) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].caption, "Графики");
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+}
+
+TEST(TrendPlotView, TheListOfLinesHidesLinesAndKeepsTheirColours) {
+    RecordingInteraction ui;
+    TrendPlotView plot(ui);
+    plot.resize(900, 500);
+    HandPolled signal(plot, "float");
+    HandPolled position(plot, "int");
+    HandPolled counter(plot, "int");
+    ASSERT_TRUE(plot.addParameter(signal.parameter, "Сигнал"));
+    ASSERT_TRUE(plot.addParameter(position.parameter, "Положение"));
+    ASSERT_TRUE(plot.addParameter(counter.parameter, "Счетчик"));
+    signal.poll("12.000");
+    position.poll("1000");
+    counter.poll("15");
+    plot.redraw();
+    EXPECT_GE(plot.valueRange().second, 1000);
+
+    QListWidget* list = plot.linesList();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(1)->text(), "Положение");
+    list->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(plot.lineShown(&position.parameter));
+    EXPECT_FALSE(plot.lineOf(&position.parameter)->isVisible());
+    EXPECT_LT(plot.valueRange().second, 100);  // a hidden line does not count
+
+    // Taking a line off leaves the others their colours and states.
+    const QColor counterColour = plot.lineOf(&counter.parameter)->color();
+    EXPECT_NE(counterColour, plot.lineOf(&signal.parameter)->color());
+    ASSERT_TRUE(plot.removeParameter(&signal.parameter));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(plot.lineOf(&counter.parameter)->color(), counterColour);
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(plot.lineShown(&position.parameter));
 }
 
 TEST(TrendPlotView, DrawsAFewTimesASecondAtMostAndNothingWhileHidden) {
