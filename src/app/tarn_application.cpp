@@ -210,8 +210,10 @@ void TarnApplication::createMainWindow() {
     frame_->addDockWidget(Qt::BottomDockWidgetArea, plotDock_);
     plotDock_->hide();
     view_->setTrendPlot(&plotDock_->plot());
-    connect(plotDock_->toggleViewAction(), &QAction::toggled, frame_.get(),
-            [this](bool shown) { frame_->setChecked(command::kTrendPlots, shown); });
+    // The menu item follows the window, also when the window closes itself
+    // or goes with the frame.
+    connect(plotDock_->toggleViewAction(), &QAction::toggled,
+            frame_->action(command::kTrendPlots), &QAction::setChecked);
     frame_->setOffline(line_.offline());
     frame_->setChecked(command::kAutoRead, context_.autoRead());
     frame_->setChecked(command::kNoAttributes, context_.attributesSuppressed());

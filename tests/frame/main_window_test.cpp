@@ -18,6 +18,8 @@
 #include "support/recording_interaction.h"
 #include "support/scratch_folder.h"
 #include "ui/tarn_tree_view.h"
+#include "ui/trend_plot_dock.h"
+#include "ui/trend_plot_view.h"
 
 namespace tarn {
 namespace {
@@ -109,6 +111,36 @@ TEST_F(MainWindow, OfflineGreysTheDeviceMenusAndLoadsTheFullTree) {
     }
     EXPECT_FALSE(frame->isChecked(command::kAutoRead));
     EXPECT_TRUE(ui_.messages.empty()) << ui_.allTexts();
+}
+
+TEST_F(MainWindow, GraphsShowsAndHidesThePlotWhichTakesThePolledValues) {
+    ASSERT_TRUE(start({"-silent"}));
+    CMainFrame* frame = app_->mainFrame();
+    frame->show();
+    TrendPlotDock* dock = app_->trendPlots();
+    ASSERT_NE(dock, nullptr);
+    EXPECT_TRUE(dock->isHidden());
+    QAction* graphs = frame->action(command::kTrendPlots);
+    ASSERT_NE(graphs, nullptr);
+    EXPECT_EQ(graphs->text(), "Графики\tCtrl+G");
+    EXPECT_EQ(graphs->shortcut(), QKeySequence("Ctrl+G"));
+    EXPECT_TRUE(graphs->isEnabled());  // offline too
+    graphs->trigger();
+    EXPECT_FALSE(dock->isHidden());
+    EXPECT_TRUE(frame->isChecked(command::kTrendPlots));
+    // Closed by its own button, the menu item follows.
+    dock->close();
+    EXPECT_FALSE(frame->isChecked(command::kTrendPlots));
+
+    // A polled value put on the plot from the tree shows the window.
+    std::vector<Parameter*> scanners;
+    app_->document().scanners()->collectPolledParameters(scanners);
+    ASSERT_FALSE(scanners.empty());
+    CTARNTreeListView* view = app_->view();
+    EXPECT_EQ(view->showOnPlot(view->treeModel().indexOfParameter(scanners.front())), 1);
+    EXPECT_FALSE(dock->isHidden());
+    EXPECT_TRUE(dock->plot().contains(scanners.front()));
+    scanners.front()->stopPolling();
 }
 
 TEST_F(MainWindow, APlacedWindowIsLockedUntilTheTaskHasEnded) {
