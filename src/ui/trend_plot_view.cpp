@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -66,6 +67,9 @@ struct NiceRange {
 };
 NiceRange niceRange(double low, double high) {
     const double rough = (high - low) / 6;
+    if (!(rough > 0) || !std::isfinite(rough)) {
+        return {low, high, 6};
+    }
     const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
     double step = magnitude * 10;
     for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
@@ -318,8 +322,11 @@ void TrendPlotView::rebuildLines() {
         const QColor rgb(kLineColours[colour->second]);
         auto* series = new QLineSeries(chart_);
         series->setName(qstr(line.name));
+        // A one-pixel cosmetic pen draws without joining the segments, many
+        // times faster than a wider one on lines of thousands of points.
         QPen pen(rgb);
-        pen.setWidthF(1.5);
+        pen.setWidth(1);
+        pen.setCosmetic(true);
         series->setPen(pen);
         chart_->addSeries(series);
         series->attachAxis(timeAxis_);
@@ -516,14 +523,35 @@ void TrendPlotView::onTimer() {
     if (!isVisible() || paused()) {
         return;
     }
-    // Nothing new and no line whose window moves: nothing to draw.
-    if (!settingsChanged_ && trends_.version() == drawnVersion_ && trends_.empty()) {
-        return;
+    if (!settingsChanged_) {
+        // Nothing new and no line whose window moves: nothing to draw.
+        if (trends_.version() == drawnVersion_ && trends_.empty()) {
+            return;
+        }
+        // A long window moves by a pixel only every so often, and a plot
+        // that takes long to draw waits the longer, so that drawing never
+        // takes more than a fifth of the time.
+        const auto [from, to] = shownRange();
+        const std::int64_t width =
+            std::max<std::int64_t>(1, std::lround(chart_->plotArea().width()));
+        const std::int64_t wait =
+            std::max<std::int64_t>({kRedrawIntervalMs, (to - from) / width, 5 * lastDrawMs_});
+        if (sinceDrawn_.isValid() && sinceDrawn_.elapsed() + kRedrawIntervalMs / 2 < wait) {
+            return;
+        }
     }
     redraw();
 }
 
 void TrendPlotView::redraw() {
+    QElapsedTimer drawing;
+    drawing.start();
+    sinceDrawn_.start();
+    drawRange();
+    lastDrawMs_ = drawing.elapsed();
+}
+
+void TrendPlotView::drawRange() {
     ++redraws_;
     settingsChanged_ = false;
     drawnVersion_ = trends_.version();

@@ -9,6 +9,7 @@
 // seen and is not paused, however fast the scanners poll.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -92,7 +93,10 @@ public:
     bool exportCsv(const QString& path);
     bool exportPng(const QString& path);
 
-    // Draws the shown range now (the timer does so while there is news).
+    // Draws the shown range now. The timer does so while there is news, a
+    // few times a second at most; less often for a long window (once per
+    // pixel of time) and for a plot that takes long to draw (at most a
+    // fifth of the time is spent drawing).
     void redraw();
     // How often the plot was drawn.
     int redrawCount() const { return redraws_; }
@@ -124,6 +128,7 @@ private:
     void chooseCsvFile();
     void choosePngFile();
     void onTimer();
+    void drawRange();
     void rebuildLines();
     void updateItemAxis();
     bool saveBytes(const QString& path, const QByteArray& bytes);
@@ -161,6 +166,9 @@ private:
     std::pair<std::int64_t, std::int64_t> drawnRange_{0, 0};
     bool settingsChanged_ = true;
     int redraws_ = 0;
+    // Since the last drawing, and how long it took.
+    QElapsedTimer sinceDrawn_;
+    std::int64_t lastDrawMs_ = 0;
 };
 
 }  // namespace tarn

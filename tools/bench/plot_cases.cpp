@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -129,6 +130,62 @@ PlotFigures plotCase(const Options& options, TarnDocument& document, bool lineTi
     return figures;
 }
 
+// The time of drawing fifty lines of a full hour at 100 ms each.
+void redrawCost(UserInteraction& ui) {
+    TrendPlotView plot(ui);
+    plot.resize(1400, 600);
+    plot.show();
+    QApplication::processEvents();
+    std::vector<std::unique_ptr<Parameter>> scanners;
+    const auto budget = std::make_shared<PollBudget>();
+    const auto start = std::chrono::system_clock::now() - std::chrono::hours(1);
+    for (int i = 0; i < kScanners; ++i) {
+        auto scanner = std::make_unique<Parameter>("r.Ao");
+        scanner->setValueType("float");
+        scanner->setPollingPeriod(kScanPeriodMs);
+        plot.addParameter(*scanner, QString("Сканер %1").arg(i + 1));
+        scanners.push_back(std::move(scanner));
+    }
+    const int samples = static_cast<int>(TrendSeries::kRecentCapacity);
+    for (int k = 0; k < samples; ++k) {
+        for (int i = 0; i < kScanners; ++i) {
+            PollResult result;
+            result.parameter = scanners[static_cast<std::size_t>(i)].get();
+            result.before = start + std::chrono::milliseconds(k * kScanPeriodMs);
+            result.after = result.before;
+            result.valueText = std::to_string(12 + (k + 37 * i) % 400 / 50);
+            result.place = PollPlace::take(budget);
+            plot.receivePollResult(result);
+        }
+    }
+    std::printf("\nDrawing %d lines of %d samples each (an hour at %d ms), %dx%d:\n", kScanners,
+                samples, kScanPeriodMs, plot.width(), plot.height());
+    std::printf("  window  per drawing (best, mean)  shown for 6 s: processor, drawings/s\n");
+    const std::pair<TrendPlotView::TimeWindow, const char*> windows[] = {
+        {TrendPlotView::TimeWindow::Minute, "1 min"},
+        {TrendPlotView::TimeWindow::TenMinutes, "10 min"},
+        {TrendPlotView::TimeWindow::Hour, "1 h"}};
+    for (const auto& [window, name] : windows) {
+        plot.setTimeWindow(window);
+        const Timing timing = timeRepeated(10, [&plot] {
+            plot.redraw();
+            // The chart's scene paints in the event loop.
+            QApplication::processEvents();
+        });
+        const int drawn = plot.redrawCount();
+        const double cpuBefore = processCpuSeconds();
+        const auto wallBefore = Clock::now();
+        QEventLoop loop;
+        QTimer::singleShot(6000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double wall = seconds(Clock::now() - wallBefore);
+        std::printf("  %-6s  %7.1f ms %7.1f ms      %6.1f %%   %5.2f\n", name, timing.best,
+                    timing.mean, 100.0 * (processCpuSeconds() - cpuBefore) / wall,
+                    (plot.redrawCount() - drawn) / wall);
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 void runPlotScanners(const Options& options, TarnDocument& document, UserInteraction& ui) {
@@ -154,6 +211,7 @@ void runPlotScanners(const Options& options, TarnDocument& document, UserInterac
                     off.programCpu > 0 ? on.programCpu / off.programCpu : 0.0);
         std::fflush(stdout);
     }
+    redrawCost(ui);
 }
 
 }  // namespace tarn::bench
