@@ -13,13 +13,10 @@
 #include "comm/device_link.h"
 #include "comm/exchange_engine.h"
 #include "model/parameter.h"
+#include "platform/qt_strings.h"
 
 namespace tarn {
 namespace {
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Four digits hold every coefficient value.
 constexpr int kValueDigits = 4;
