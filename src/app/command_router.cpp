@@ -16,6 +16,7 @@
 #include "platform/companion_files.h"
 #include "ui/parameter_list_export.h"
 #include "ui/tarn_tree_view.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
 namespace {
@@ -33,10 +34,9 @@ void programModeToggled(TarnApplication& program, int id) {
 }
 
 void openHelp() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor wait;
     const auto manual = companionFilePath(kManualFile);
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string())));
-    QApplication::restoreOverrideCursor();
 }
 
 void showAbout(TarnApplication& program) {

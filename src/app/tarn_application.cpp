@@ -25,18 +25,9 @@
 #include "ui/qt_progress_display.h"
 #include "ui/qt_user_interaction.h"
 #include "ui/tarn_tree_view.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
-namespace {
-
-// The wait cursor while a scope runs.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-}  // namespace
-
 TarnApplication::TarnApplication(CommandLine line, bool headless,
                                  std::unique_ptr<UserInteraction> ui, QObject* parent)
     : QObject(parent),
@@ -144,14 +135,7 @@ void TarnApplication::createParts() {
                     view_->refreshAll();
                 }
             },
-        .busy =
-            [](bool on) {
-                if (on) {
-                    QApplication::setOverrideCursor(Qt::WaitCursor);
-                } else {
-                    QApplication::restoreOverrideCursor();
-                }
-            },
+        .busy = showWaitCursor,
         .pause =
             [this](std::chrono::milliseconds duration) {
                 if (frame_) {

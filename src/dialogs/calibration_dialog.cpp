@@ -14,6 +14,7 @@
 #include "comm/exchange_engine.h"
 #include "model/parameter.h"
 #include "platform/qt_strings.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
 namespace {
@@ -34,12 +35,11 @@ CCalibration::CCalibration(ExchangeEngine& engine, UserInteraction& ui, const Ou
     setWindowTitle(QStringLiteral("Юстировка аналоговых выходов"));
 
     if (outputs != nullptr) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         LinkContext& context = engine.link().context();
         readUnknownOutputs(
             *outputs, [&context] { return context.autoRead(); },
             [&engine](Parameter& output) { engine.ReadParameter(output); });
-        QApplication::restoreOverrideCursor();
         entries_ = coefficientEntries(*outputs);
     }
 
