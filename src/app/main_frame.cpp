@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -253,6 +254,15 @@ void CMainFrame::unlockGeometry() {
     if (visible) {
         show();  // the window flags took it off the screen
     }
+}
+
+void CMainFrame::waitWithoutCommands(std::chrono::milliseconds duration) {
+    const bool enabled = commandsEnabled_;
+    setCommandsEnabled(false);
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    setCommandsEnabled(enabled);
 }
 
 void CMainFrame::setCommandsEnabled(bool enabled) {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -62,6 +63,9 @@ public:
     // waits; the offline greying stays as it is).
     void setCommandsEnabled(bool enabled);
     bool commandsEnabled() const { return commandsEnabled_; }
+    // Waits `duration` while the window keeps painting and takes no
+    // commands (the module restarts after INIT).
+    void waitWithoutCommands(std::chrono::milliseconds duration);
     // The status bar's indicators "CAP", "NUM" and "SCRL": bright while the
     // key is on. They follow the keyboard (polled); tests give a reader.
     static constexpr std::array<const char*, 3> kIndicatorTexts = {"CAP", "NUM", "SCRL"};

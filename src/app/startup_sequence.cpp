@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
@@ -163,13 +164,21 @@ void StartupSequence::placeMainWindow() {
     const std::uint8_t given = line.flagsC;
     const bool sizeGiven = (given & CommandLine::kWGiven) && (given & CommandLine::kHGiven);
     const bool placeGiven = (given & CommandLine::kXGiven) && (given & CommandLine::kYGiven);
-    if (!sizeGiven) {
+    // Maximized: the window manager makes it so; without one the window
+    // still takes the screen's free area.
+    const auto showMaximized = [&frame] {
+        if (const QScreen* screen = frame.screen()) {
+            frame.setGeometry(screen->availableGeometry());
+        }
         frame.showMaximized();
+    };
+    if (!sizeGiven) {
+        showMaximized();
     } else if (line.w == 0 && line.h == 0) {
         frame.move(line.x, line.y);
         frame.showMinimized();
     } else if (!placeGiven) {
-        frame.showMaximized();
+        showMaximized();
     } else {
         // Locked before it is shown: the window manager learns the fixed
         // size and the missing buttons with the first mapping.

@@ -2,14 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
-#include <QEventLoop>
-#include <QMenuBar>
 #include <QTimer>
-#include <QToolBar>
-#include <QUrl>
+#include <thread>
 
-#include "app/about_dialog.h"
+#include "app/command_router.h"
 #include "app/exit_code.h"
 #include "app/file_commands.h"
 #include "app/main_frame.h"
@@ -26,27 +22,14 @@
 #include "document/document_commands.h"
 #include "document/tarn_document.h"
 #include "model/port_settings.h"
-#include "platform/companion_files.h"
 #include "platform/console_user_interaction.h"
-#include "ui/parameter_list_export.h"
 #include "ui/qt_progress_display.h"
 #include "ui/qt_user_interaction.h"
 #include "ui/tarn_tree_view.h"
 #include "ui/trend_plot_dock.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
-namespace {
-
-constexpr const char* kManualFile = "tarn-manual.html";
-
-// The wait cursor while a scope runs.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-}  // namespace
-
 TarnApplication::TarnApplication(CommandLine line, bool headless,
                                  std::unique_ptr<UserInteraction> ui, QObject* parent)
     : QObject(parent),
@@ -154,15 +137,15 @@ void TarnApplication::createParts() {
                     view_->refreshAll();
                 }
             },
-        .busy =
-            [](bool on) {
-                if (on) {
-                    QApplication::setOverrideCursor(Qt::WaitCursor);
+        .busy = showWaitCursor,
+        .pause =
+            [this](std::chrono::milliseconds duration) {
+                if (frame_) {
+                    frame_->waitWithoutCommands(duration);
                 } else {
-                    QApplication::restoreOverrideCursor();
+                    std::this_thread::sleep_for(duration);
                 }
             },
-        .pause = [this](std::chrono::milliseconds duration) { pauseWithWindowsPainting(duration); },
         .calibrationClosed = [this] { unattended_->taskDone(); },
     });
 
@@ -212,8 +195,8 @@ void TarnApplication::createMainWindow() {
     view_->setTrendPlot(&plotDock_->plot());
     // The menu item follows the window, also when the window closes itself
     // or goes with the frame.
-    connect(plotDock_->toggleViewAction(), &QAction::toggled,
-            frame_->action(command::kTrendPlots), &QAction::setChecked);
+    connect(plotDock_->toggleViewAction(), &QAction::toggled, frame_->action(command::kTrendPlots),
+            &QAction::setChecked);
     frame_->setOffline(line_.offline());
     frame_->setChecked(command::kAutoRead, context_.autoRead());
     frame_->setChecked(command::kNoAttributes, context_.attributesSuppressed());
@@ -268,20 +251,6 @@ void TarnApplication::quitWhenIdle() {
     QApplication::quit();
 }
 
-void TarnApplication::pauseWithWindowsPainting(std::chrono::milliseconds duration) {
-    // The windows keep painting; the commands wait until the pause is over.
-    const bool enabled = frame_ && frame_->commandsEnabled();
-    if (frame_) {
-        frame_->setCommandsEnabled(false);
-    }
-    QEventLoop loop;
-    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (frame_) {
-        frame_->setCommandsEnabled(enabled);
-    }
-}
-
 // ---- EngineObserver -------------------------------------------------------
 
 void TarnApplication::viewRedrawRequested() {
@@ -316,122 +285,7 @@ void TarnApplication::taskDone() {
 // ---- Commands ------------------------------------------------------------
 
 void TarnApplication::runCommand(int id) {
-    if (line_.offline() && command::isDeviceCommand(id)) {
-        return;  // grey in offline operation
-    }
-    static constexpr std::pair<int, TreeTask> kTreeTasks[] = {
-        {command::kReadAll, TreeTask::Read},
-        {command::kWriteAll, TreeTask::Write},
-        {command::kWriteChanged, TreeTask::WriteChanged},
-        {command::kCompare, TreeTask::Compare},
-        {command::kViewReadBranch, TreeTask::Read},
-        {command::kViewWriteBranch, TreeTask::Write},
-        {command::kViewWriteChangedBranch, TreeTask::WriteChanged},
-        {command::kViewCompareBranch, TreeTask::Compare},
-    };
-    for (const auto& [command, task] : kTreeTasks) {
-        if (id == command) {
-            if (id >= command::kViewReadBranch && id <= command::kViewCompareBranch) {
-                commands_->exchangeBranch(task,
-                                          view_ != nullptr ? view_->selectedBranch() : nullptr);
-            } else {
-                commands_->exchangeTree(task);
-            }
-            return;
-        }
-    }
-    switch (id) {
-        case command::kIdentify:
-            commands_->identifyDevice();
-            return;
-        case command::kInit:
-            commands_->sendInit();
-            return;
-        case command::kInitialiseDevice:
-            commands_->initialiseDevice();
-            return;
-        case command::kAply:
-            commands_->aply();
-            return;
-        case command::kSinglePoint:
-            commands_->singlePoint();
-            return;
-        case command::kCalibrate:
-            commands_->calibrate();
-            return;
-        case command::kChangePasswords:
-            commands_->changePasswords(accessLevel_);
-            return;
-        case command::kShowIndices:
-        case command::kAutoRead:
-        case command::kImmediateWrite:
-        case command::kNoAttributes:
-            programModeToggled(id);
-            return;
-        case command::kConverterSemiAutomatic:
-        case command::kConverterAutomatic:
-            commands_->setDirectionMode(id == command::kConverterAutomatic ? 1 : 0);
-            frame_->showDirectionMode(link_->port().directionMode());
-            return;
-        case command::kPreviousProblem:
-        case command::kNextProblem:
-        case command::kReadParameter:
-        case command::kWriteParameter:
-        case command::kForgetValue:
-            view_->runCommand(id);
-            return;
-        case command::kHelp:
-        case command::kHelpButton:
-            openHelp();
-            return;
-        case command::kAbout:
-            showAbout();
-            return;
-        case command::kTrendPlots:
-            plotDock_->toggle();
-            return;
-        case command::kExportHtml:
-            frame_->showStatus(exportParameterList(document_->root(), *ui_));
-            return;
-        case command::kNew:
-            files_->newDocument();
-            return;
-        case command::kOpen:
-            files_->chooseAndOpen();
-            return;
-        case command::kSave:
-            files_->save(false);
-            return;
-        case command::kSaveAs:
-            files_->save(true);
-            return;
-        case command::kExit:
-            frame_->close();
-            return;
-        default:
-            return;
-    }
-}
-
-void TarnApplication::programModeToggled(int id) {
-    const bool checked = frame_->isChecked(id);  // the action has toggled already
-    if (id == command::kShowIndices) {
-        view_->treeModel().setShowIndices(checked);
-        return;
-    }
-    commands_->programModeChanged(id, checked);
-}
-
-void TarnApplication::openHelp() {
-    WaitCursor wait;
-    const auto manual = companionFilePath(kManualFile);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string())));
-}
-
-void TarnApplication::showAbout() {
-    const Parameter* version = document_->serviceParameters().find(CommonParams::kVersionName);
-    AboutDialog about(QString::fromStdString(version ? version->valueText() : ""), frame_.get());
-    about.exec();
+    routeCommand(*this, id);
 }
 
 }  // namespace tarn

@@ -99,11 +99,7 @@ public:
     void taskDone() override;
 
 private:
-    void programModeToggled(int id);
-    void openHelp();
-    void showAbout();
     void showTitle();
-    void pauseWithWindowsPainting(std::chrono::milliseconds duration);
     void quitWhenIdle();
 
     CommandLine line_;

@@ -95,9 +95,17 @@ void UnattendedRun::start() {
 
 void UnattendedRun::storeRequested() {
     const std::string& file = program_.commandLine().fileName;
-    if (!file.empty()) {
-        program_.files().storeQuietly(QString::fromStdString(file));
+    if (file.empty()) {
+        return;
     }
+    // A read through a port that could not be opened reached no module:
+    // storing it would replace the file with a configuration of nothing.
+    if ((program_.linkContext().runResultCode() & kRunPortNotOpened) != 0) {
+        std::fprintf(stderr, "tarn: the port could not be opened; %s is left as it was\n",
+                     file.c_str());
+        return;
+    }
+    program_.files().storeQuietly(QString::fromStdString(file));
 }
 
 void UnattendedRun::taskDone() {

@@ -8,15 +8,9 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
-namespace {
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 CApply::CApply(ApplyCommand* command, UserInteraction& ui, bool silent, QWidget* parent)
     : QDialog(parent),
       command_(command),

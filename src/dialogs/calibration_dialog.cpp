@@ -13,13 +13,11 @@
 #include "comm/device_link.h"
 #include "comm/exchange_engine.h"
 #include "model/parameter.h"
+#include "platform/qt_strings.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
 namespace {
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Four digits hold every coefficient value.
 constexpr int kValueDigits = 4;
@@ -37,12 +35,11 @@ CCalibration::CCalibration(ExchangeEngine& engine, UserInteraction& ui, const Ou
     setWindowTitle(QStringLiteral("Юстировка аналоговых выходов"));
 
     if (outputs != nullptr) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         LinkContext& context = engine.link().context();
         readUnknownOutputs(
             *outputs, [&context] { return context.autoRead(); },
             [&engine](Parameter& output) { engine.ReadParameter(output); });
-        QApplication::restoreOverrideCursor();
         entries_ = coefficientEntries(*outputs);
     }
 

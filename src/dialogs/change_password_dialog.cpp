@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
 namespace {
 
@@ -14,10 +16,6 @@ QLineEdit* passwordBox(QWidget* parent, const QString& name) {
     box->setObjectName(name);
     box->setEchoMode(QLineEdit::Password);
     return box;
-}
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
 }
 
 }  // namespace

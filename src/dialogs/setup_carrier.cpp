@@ -9,6 +9,7 @@
 
 #include "model/net_rs485_prg.h"
 #include "model/parameter.h"
+#include "platform/qt_strings.h"
 #include "ui/gui_relay.h"
 #include "ui/table_ctrl.h"
 
@@ -18,10 +19,6 @@ namespace {
 const QColor kAlarmColour(255, 0, 0);
 const QColor kInfoColour(0, 0, 255);
 constexpr int kRowHeight = 18;
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -13,19 +13,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
-namespace {
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-}  // namespace
-
 CSinglePoint::CSinglePoint(DeviceLink& link, UserInteraction& ui,
                            std::vector<ParameterTemplate> templates, QWidget* parent)
     : QDialog(parent),

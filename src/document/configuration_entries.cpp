@@ -6,13 +6,10 @@
 #include "model/branch_archive.h"
 #include "model/desc_branch.h"
 #include "model/parameter.h"
+#include "platform/qt_strings.h"
 
 namespace tarn {
 namespace {
-
-QString qtext(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 ConfigurationEntry entryFor(const Parameter& parameter, const std::string& branchPath) {
     ConfigurationEntry entry;
@@ -144,13 +141,13 @@ std::string entryLine(const ConfigurationEntry& entry) {
 
 QJsonObject entryJson(const ConfigurationEntry& entry) {
     QJsonObject object;
-    object["path"] = qtext(entry.branchPath);
-    object["caption"] = qtext(entry.caption);
-    object["name"] = qtext(entry.networkName);
+    object["path"] = qstr(entry.branchPath);
+    object["caption"] = qstr(entry.caption);
+    object["name"] = qstr(entry.networkName);
     object["index"] = entry.linearIndex ? QJsonValue(*entry.linearIndex) : QJsonValue();
-    object["hash"] = qtext(hashText(entry.hash));
-    object["key"] = qtext(keyText(entry.key));
-    object["value"] = qtext(entry.value);
+    object["hash"] = qstr(hashText(entry.hash));
+    object["key"] = qstr(keyText(entry.key));
+    object["value"] = qstr(entry.value);
     object["accessible"] = entry.accessible;
     object["attributeKind"] = entry.attributeKind;
     object["editable"] = entry.editable;
@@ -158,7 +155,7 @@ QJsonObject entryJson(const ConfigurationEntry& entry) {
     object["changed"] = QJsonObject{{"value", entry.valueChanged},
                                     {"editable", entry.editableChanged},
                                     {"owner", entry.ownerChanged}};
-    object["status"] = qtext(entry.status);
+    object["status"] = qstr(entry.status);
     return object;
 }
 

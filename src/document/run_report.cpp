@@ -8,13 +8,10 @@
 #include "description/tree_modes.h"
 #include "document/configuration_entries.h"
 #include "model/desc_branch.h"
+#include "platform/qt_strings.h"
 
 namespace tarn {
 namespace {
-
-QString qtext(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // With the offset from UTC, so that the moment is unambiguous.
 QString timeText(const QDateTime& time) {
@@ -27,14 +24,14 @@ QString timeText(const QDateTime& time) {
 QJsonObject portJson(const RunReport& report) {
     const PortSettings& port = report.port;
     return QJsonObject{
-        {"port", qtext(port.port)},
+        {"port", qstr(port.port)},
         {"baudRate", port.baudRate},
         {"address", port.address},
         {"addressLength", port.addressLength},
         {"dataBits", port.dataBits},
         {"stopBits", port.stopBits},
         {"parity",
-         port.parity ? QJsonValue(qtext(std::string(parityText(*port.parity)))) : QJsonValue()},
+         port.parity ? QJsonValue(qstr(std::string(parityText(*port.parity)))) : QJsonValue()},
         {"directionMode", report.directionMode},
         {"direction", report.directionMode == 0 ? "rts" : "converter"},
     };
@@ -45,17 +42,17 @@ QJsonValue deviceJson(const DeviceIdentity& device) {
         return QJsonValue();
     }
     QJsonObject object;
-    object["dev"] = device.model ? QJsonValue(qtext(*device.model)) : QJsonValue();
-    object["ver"] = device.version ? QJsonValue(qtext(*device.version)) : QJsonValue();
+    object["dev"] = device.model ? QJsonValue(qstr(*device.model)) : QJsonValue();
+    object["ver"] = device.version ? QJsonValue(qstr(*device.version)) : QJsonValue();
     return object;
 }
 
 QJsonObject moduleJson(const CompareOutcome& outcome) {
     return QJsonObject{
-        {"value", qtext(outcome.moduleValue)},
+        {"value", qstr(outcome.moduleValue)},
         {"editable", outcome.moduleEditable},
         {"owner", outcome.moduleOwnerIsFirm ? "firm" : "user"},
-        {"status", qtext(outcome.moduleStatus)},
+        {"status", qstr(outcome.moduleStatus)},
         {"differs", outcome.differs},
     };
 }
@@ -99,18 +96,18 @@ int differenceCount(const std::vector<CompareOutcome>& compared) {
 QJsonObject runReportJson(const RunReport& report) {
     QJsonObject object;
     object["schema"] = kRunReportSchema;
-    object["program"] = QJsonObject{{"name", "tarn"}, {"version", qtext(report.programVersion)}};
+    object["program"] = QJsonObject{{"name", "tarn"}, {"version", qstr(report.programVersion)}};
     object["started"] = timeText(report.started);
     object["ended"] = timeText(report.ended);
-    object["task"] = qtext(std::string(reportTaskName(report.task)));
-    object["configurationFile"] = qtext(report.configurationFile);
+    object["task"] = qstr(std::string(reportTaskName(report.task)));
+    object["configurationFile"] = qstr(report.configurationFile);
     object["stopped"] = report.stopped;
     object["exitCode"] = report.exitCode;
-    object["exitMeaning"] = qtext(report.exitMeaning);
+    object["exitMeaning"] = qstr(report.exitMeaning);
     object["port"] = portJson(report);
     object["offline"] = report.offline;
     object["mode"] = static_cast<qint64>(report.mode);
-    object["modeCaption"] = qtext(treeFileForMode(report.mode).caption);
+    object["modeCaption"] = qstr(treeFileForMode(report.mode).caption);
     object["device"] = deviceJson(report.device);
 
     std::unordered_map<const Parameter*, const CompareOutcome*> byParameter;

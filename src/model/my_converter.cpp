@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "model/network_name.h"
+#include "model/network_settings.h"
 #include "platform/numbers.h"
 #include "platform/text.h"
 
@@ -80,19 +82,21 @@ bool nameIsOneOf(std::string_view name, std::initializer_list<std::string_view> 
     return false;
 }
 
-// Texts of the port-setting parameters, by the byte the module sends.
-struct PortSettingTable {
-    std::string_view name;
-    std::initializer_list<std::string_view> texts;
-};
-
-const std::array<PortSettingTable, 5> kPortSettingTables = {{
-    {"bPS", {"2400", "4800", "9600", "14400", "19200", "28800", "38400", "57600", "115200"}},
-    {"LEn", {"7", "8"}},
-    {"PrtY", {"Отсутствует", "Четность", "Нечетность"}},
-    {"Sbit", {"1", "2"}},
-    {"A.Len", {"8", "11"}},
-}};
+// The item `index` of a line setting's enumeration (the byte the module
+// sends for it); nothing beyond its end.
+std::optional<std::string_view> enumerationItem(std::string_view valueType, std::size_t index) {
+    while (true) {
+        const std::size_t colon = valueType.find(':');
+        if (index == 0) {
+            return valueType.substr(0, colon);
+        }
+        if (colon == std::string_view::npos) {
+            return std::nullopt;
+        }
+        valueType.remove_prefix(colon + 1);
+        --index;
+    }
+}
 
 std::string exitCauseText(std::uint8_t byte) {
     const auto code = static_cast<std::int8_t>(byte);
@@ -373,12 +377,15 @@ int MyConverter::ConvertFromData(std::span<const std::uint8_t> data) {
         }
         return kConverted;
     }
-    for (const auto& table : kPortSettingTables) {
-        if (hasName(table.name)) {
-            if (data[0] >= table.texts.size()) {
+    // The module's line settings travel as the index of their item,
+    // whatever the description calls their type; the address is a number.
+    for (const NetworkSetting& setting : kLineSettings) {
+        if (setting.valueType != kAddressType && hasName(setting.networkName)) {
+            const auto item = enumerationItem(setting.valueType, data[0]);
+            if (!item) {
                 return kNotConvertible;
             }
-            valueText_ = std::string(*(table.texts.begin() + data[0]));
+            valueText_ = std::string(*item);
             return kConverted;
         }
     }

@@ -7,19 +7,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
-namespace {
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-}  // namespace
-
 SettingsStore::SettingsStore(std::optional<std::string> directory)
     : directory_(std::move(directory)) {}
 

@@ -9,6 +9,7 @@
 
 #include "document/parameter_list_html.h"
 #include "platform/companion_files.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
 namespace {
@@ -16,15 +17,6 @@ namespace {
 QString qpath(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
-
-// The wait cursor for the lifetime of the object.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

@@ -10,15 +10,12 @@
 #include "document/tarn_document.h"
 #include "model/desc_branch.h"
 #include "model/parameter.h"
+#include "platform/qt_strings.h"
 #include "ui/row_text_order.h"
 #include "ui/tree_images.h"
 
 namespace tarn {
 namespace {
-
-QString qstr(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QColor qcolour(RowColour colour) {
     return QColor(colour.red, colour.green, colour.blue);

@@ -10,15 +10,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
-namespace {
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 CProgressDialog::CProgressDialog(QWidget* parent)
     : QDialog(parent),
       log_(new QListWidget(this)),

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
 namespace {
 
@@ -21,10 +23,6 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
             break;
     }
     return QMessageBox::NoIcon;
-}
-
-QString qstr(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QBrush>
 
+#include "platform/qt_strings.h"
+
 namespace tarn {
 namespace {
 
@@ -9,10 +11,6 @@ const QColor kTextNormal(0, 0, 0);
 const QColor kTextDisabled(170, 170, 170);
 const QColor kTextError(255, 0, 0);
 const QColor kTextReading(0, 128, 64);
-
-QString qstr(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 }  // namespace
 

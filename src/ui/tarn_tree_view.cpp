@@ -20,21 +20,9 @@
 #include "ui/problem_search.h"
 #include "ui/tree_edit_delegate.h"
 #include "ui/trend_plot_view.h"
+#include "ui/wait_cursor.h"
 
 namespace tarn {
-namespace {
-
-// The wait cursor while an object lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-}  // namespace
-
 CTARNTreeListView::CTARNTreeListView(UserInteraction& ui, QWidget* parent)
     : QTreeView(parent), ui_(ui), model_(ui), delegate_(new TreeEditDelegate(*this)) {
     setObjectName("parameterTree");

@@ -31,6 +31,7 @@
 #include <limits>
 
 #include "model/parameter.h"
+#include "platform/qt_strings.h"
 #include "platform/user_interaction.h"
 
 namespace tarn {
@@ -53,10 +54,6 @@ constexpr int kListMaxWidth = 420;
 
 // Marks of one kind closer than this many pixels are drawn as one.
 constexpr int kMarkSpacingPixels = 8;
-
-QString qstr(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Round limits around [low, high] at a step of 1, 2, 2.5 or 5 times a
 // power of ten, about six steps; the number of ticks with them.
@@ -271,7 +268,7 @@ bool TrendPlotView::plottable(const Parameter& parameter) {
 }
 
 bool TrendPlotView::addParameter(const Parameter& parameter, const QString& name) {
-    if (!trends_.add(parameter, name.toStdString())) {
+    if (!trends_.add(parameter, utf8(name))) {
         return false;
     }
     rebuildLines();
@@ -648,8 +645,7 @@ void TrendPlotView::drawRange() {
 bool TrendPlotView::saveBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        ui_.showMessage("Не удалось записать файл " + path.toStdString(), kCaption,
-                        MessageIcon::Error);
+        ui_.showMessage("Не удалось записать файл " + utf8(path), kCaption, MessageIcon::Error);
         return false;
     }
     return true;
@@ -668,8 +664,7 @@ bool TrendPlotView::exportPng(const QString& path) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         if (!chartView_->grab().save(&buffer, "PNG")) {
-            ui_.showMessage("Не удалось записать файл " + path.toStdString(), kCaption,
-                            MessageIcon::Error);
+            ui_.showMessage("Не удалось записать файл " + utf8(path), kCaption, MessageIcon::Error);
             return false;
         }
     }

@@ -123,6 +123,17 @@ TEST_F(TarnBinary, ExitCodesTellWhatWentWrong) {
               200);
     const ToolRun noPort = tarn({"-port:99", "-test"});
     EXPECT_EQ(noPort.exitCode, 201);
+    // A read through a port that cannot be opened leaves its file alone.
+    const auto kept = scratch_ / "kept.tarn";
+    {
+        auto original = document();
+        ASSERT_TRUE(original->switchToMode(19));
+        original->outputs()[2]->setValueText("4-20 мА");
+        ASSERT_TRUE(original->saveFile(kept));
+    }
+    const std::string before = readFileBytes(kept);
+    EXPECT_EQ(tarn({"-port:99", "-read", "-close", kept.string()}).exitCode, 201);
+    EXPECT_TRUE(readFileBytes(kept) == before);
     EXPECT_NE(noPort.err.find("Не удается открыть порт COM99"), std::string::npos) << noPort.err;
     EXPECT_EQ(tarn({port(), "-test"}).exitCode, 0);
 }
