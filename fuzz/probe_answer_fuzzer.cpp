@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int address = data[1];
     const std::string_view answer = fuzz::asText(data + 2, size - 2);
 
-    const int code = checkProbeAnswer(selector, address, answer);
+    const ProbeResult code = checkProbeAnswer(selector, address, answer);
     fuzzCheck(code == ProbeResult::Answered || code == ProbeResult::BadCheck ||
               code == ProbeResult::WrongAddress || code == ProbeResult::BadAnswer);
     std::string text;

@@ -48,7 +48,7 @@ protected:
             std::vector<std::string>{display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         // A socket left by an earlier server would be taken for this one.
         std::filesystem::remove(socket_);
-        for (int i = 0; i < 200 && !std::filesystem::exists(socket_); ++i) {
+        for (int i = 0; i < 800 && !std::filesystem::exists(socket_); ++i) {
             std::this_thread::sleep_for(25ms);
         }
         ASSERT_TRUE(std::filesystem::exists(socket_)) << "Xvfb did not start on " << display_;
