@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CommandLine line = parseCommandLine(arguments);
     fuzzCheck(line.address.size() <= 5);
     fuzzCheck(line.stopBits.size() <= 4);
-    fuzzCheck(line.parity <= CommandLine::Parity::None);
+    // The command line offers even, odd and none, never mark or space.
+    fuzzCheck(!line.parity || *line.parity == Parity::None || *line.parity == Parity::Even ||
+              *line.parity == Parity::Odd);
     fuzzCheck(line.converter <= CommandLine::kConverterOn);
     if (!line.fileName.empty()) {
         fuzzCheck(std::find(arguments.begin(), arguments.end(), line.fileName) != arguments.end());

@@ -11,8 +11,9 @@ using namespace tarn;
 
 namespace {
 
-// Small enough that damaged streams reach it quickly.
-constexpr std::size_t kBound = std::size_t{1} << 20;
+// Ten times the largest tree text, and small enough that streams inflating
+// without end (a few hundred bytes of zeros) reach it quickly.
+constexpr std::size_t kBound = std::size_t{1} << 16;
 
 }  // namespace
 

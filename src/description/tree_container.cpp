@@ -31,12 +31,14 @@ std::string systemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
-// The container opened for one read: the descriptor holding the exclusive
-// lock, the stdio stream libgsf reads through it, and the parsed root
-// storage. Everything is released, and the lock with it, on destruction.
-class OpenContainer {
+}  // namespace
+
+// The opened container: the descriptor holding the exclusive lock, the
+// stdio stream libgsf reads through it, and the parsed root storage.
+// Everything is released, and the lock with it, on destruction.
+class TreeContainer::Open {
 public:
-    explicit OpenContainer(const std::filesystem::path& path) {
+    explicit Open(const std::filesystem::path& path) {
         initialiseGsfOnce();
         const std::string name = path.string();
         const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
@@ -84,7 +86,7 @@ public:
         status_ = TreeReadStatus::Ok;
     }
 
-    ~OpenContainer() {
+    ~Open() {
         if (root_ != nullptr) {
             g_object_unref(root_);
         }
@@ -96,8 +98,8 @@ public:
         }
     }
 
-    OpenContainer(const OpenContainer&) = delete;
-    OpenContainer& operator=(const OpenContainer&) = delete;
+    Open(const Open&) = delete;
+    Open& operator=(const Open&) = delete;
 
     TreeReadStatus status() const { return status_; }
     const std::string& detail() const { return detail_; }
@@ -110,6 +112,8 @@ private:
     GsfInput* input_ = nullptr;
     GsfInfile* root_ = nullptr;
 };
+
+namespace {
 
 // Owns one reference to a child of the root storage.
 class Child {
@@ -155,15 +159,27 @@ std::string noStreamDetail(std::string_view name) {
 
 }  // namespace
 
-TreeText readTreeText(const std::filesystem::path& container, std::string_view streamName) {
+TreeContainer::TreeContainer(const std::filesystem::path& path)
+    : open_(std::make_unique<Open>(path)) {}
+
+TreeContainer::~TreeContainer() = default;
+
+TreeReadStatus TreeContainer::status() const {
+    return open_->status();
+}
+
+const std::string& TreeContainer::detail() const {
+    return open_->detail();
+}
+
+TreeText TreeContainer::treeText(std::string_view streamName) const {
     TreeText result;
-    OpenContainer open(container);
-    if (open.status() != TreeReadStatus::Ok) {
-        result.status = open.status();
-        result.detail = open.detail();
+    if (open_->status() != TreeReadStatus::Ok) {
+        result.status = open_->status();
+        result.detail = open_->detail();
         return result;
     }
-    Child stream(findChild(open.root(), streamName));
+    Child stream(findChild(open_->root(), streamName));
     if (stream.get() == nullptr || stream.isStorage()) {
         result.status = TreeReadStatus::NoStream;
         result.detail = noStreamDetail(streamName);
@@ -211,22 +227,22 @@ TreeText readTreeText(const std::filesystem::path& container, std::string_view s
     return result;
 }
 
-ContainerListing listContainer(const std::filesystem::path& container) {
+ContainerListing TreeContainer::listing() const {
     ContainerListing listing;
-    OpenContainer open(container);
-    listing.status = open.status();
-    listing.detail = open.detail();
-    if (open.status() != TreeReadStatus::Ok) {
+    listing.status = open_->status();
+    listing.detail = open_->detail();
+    if (open_->status() != TreeReadStatus::Ok) {
         return listing;
     }
-    const int count = gsf_infile_num_children(open.root());
+    GsfInfile* root = open_->root();
+    const int count = gsf_infile_num_children(root);
     for (int i = 0; i < count; ++i) {
-        Child child(gsf_infile_child_by_index(open.root(), i));
+        Child child(gsf_infile_child_by_index(root, i));
         if (child.get() == nullptr) {
             continue;
         }
         ContainerEntry entry;
-        const char* name = gsf_infile_name_by_index(open.root(), i);
+        const char* name = gsf_infile_name_by_index(root, i);
         entry.name = name != nullptr ? name : "";
         entry.isStorage = child.isStorage();
         entry.size = entry.isStorage ? 0 : static_cast<std::uint64_t>(gsf_input_size(child.get()));
@@ -235,15 +251,14 @@ ContainerListing listContainer(const std::filesystem::path& container) {
     return listing;
 }
 
-RawStream readContainerStream(const std::filesystem::path& container, std::string_view streamName) {
+RawStream TreeContainer::rawStream(std::string_view streamName) const {
     RawStream raw;
-    OpenContainer open(container);
-    if (open.status() != TreeReadStatus::Ok) {
-        raw.status = open.status();
-        raw.detail = open.detail();
+    if (open_->status() != TreeReadStatus::Ok) {
+        raw.status = open_->status();
+        raw.detail = open_->detail();
         return raw;
     }
-    Child stream(findChild(open.root(), streamName));
+    Child stream(findChild(open_->root(), streamName));
     if (stream.get() == nullptr || stream.isStorage()) {
         raw.status = TreeReadStatus::NoStream;
         raw.detail = noStreamDetail(streamName);
@@ -260,6 +275,18 @@ RawStream readContainerStream(const std::filesystem::path& container, std::strin
     }
     raw.status = TreeReadStatus::Ok;
     return raw;
+}
+
+TreeText readTreeText(const std::filesystem::path& container, std::string_view streamName) {
+    return TreeContainer(container).treeText(streamName);
+}
+
+ContainerListing listContainer(const std::filesystem::path& container) {
+    return TreeContainer(container).listing();
+}
+
+RawStream readContainerStream(const std::filesystem::path& container, std::string_view streamName) {
+    return TreeContainer(container).rawStream(streamName);
 }
 
 std::filesystem::path treeContainerPath() {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,31 @@ struct RawStream {
 
 // The stored bytes of one stream, not inflated.
 RawStream readContainerStream(const std::filesystem::path& container, std::string_view streamName);
+
+// A container held open (and locked) for several reads, as a listing that
+// looks into every stream needs: opening a compound file costs far more
+// than reading a stream of it. The free functions above open the container
+// for their one read.
+class TreeContainer {
+public:
+    explicit TreeContainer(const std::filesystem::path& path);
+    ~TreeContainer();
+    TreeContainer(const TreeContainer&) = delete;
+    TreeContainer& operator=(const TreeContainer&) = delete;
+
+    // Ok when the container is open; else why not (NoContainer or Busy),
+    // and every read below fails the same way.
+    TreeReadStatus status() const;
+    const std::string& detail() const;
+
+    TreeText treeText(std::string_view streamName) const;
+    ContainerListing listing() const;
+    RawStream rawStream(std::string_view streamName) const;
+
+private:
+    class Open;
+    std::unique_ptr<Open> open_;
+};
 
 // The program's container: beside the running executable, else in the
 // installation's data folder (see companionFilePath); just the file name

@@ -88,9 +88,13 @@ ConfigurationReader::~ConfigurationReader() = default;
 
 bool ConfigurationReader::read(const std::filesystem::path& path, std::string& error) {
     error.clear();
-    document_.reset();
-    held_ = std::make_unique<HeldMessages>(ui_);
-    document_ = std::make_unique<TarnDocument>(*held_, *settings_, container_);
+    // One document serves every read: a file of the mode read before finds
+    // that tree and has it brought back instead of built anew.
+    if (!document_) {
+        held_ = std::make_unique<HeldMessages>(ui_);
+        document_ = std::make_unique<TarnDocument>(*held_, *settings_, container_);
+    }
+    held_->drop();
 
     TarnDocument::LoadResult result = TarnDocument::LoadResult::Unreadable;
     for (int attempt = 1; attempt <= kTreeAttempts; ++attempt) {
@@ -110,6 +114,14 @@ bool ConfigurationReader::read(const std::filesystem::path& path, std::string& e
     held_->release();
 
     if (result != TarnDocument::LoadResult::Loaded) {
+        // Refused before the tree (an old, unknown or unreadable file): the
+        // tree of an earlier read is no part of this one.
+        if (result == TarnDocument::LoadResult::Outdated ||
+            result == TarnDocument::LoadResult::Corrupt ||
+            result == TarnDocument::LoadResult::Unreadable) {
+            document_->clearTree();
+            document_->setMode(0);
+        }
         if (error.empty()) {
             error = reasonFor(result, *document_);
         }

@@ -26,13 +26,64 @@ QString qpath(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
+std::vector<std::uint8_t> storedBranch(const DescBranch* branch) {
+    ArchiveWriter archive;
+    if (branch != nullptr) {
+        storeBranch(archive, *branch);
+    }
+    return archive.bytes();
+}
+
+// Forgets what a branch holds and reads back its records as built; true
+// when it then stores exactly as built (nothing outlived the reset).
+bool resetBranch(DescBranch* branch, const std::vector<std::uint8_t>& built) {
+    if (branch == nullptr) {
+        return built.empty();
+    }
+    branch->setNoData();
+    std::vector<Parameter*> polled;
+    branch->collectPolledParameters(polled);
+    for (Parameter* parameter : polled) {
+        parameter->setPollingPeriod(Parameter::kDefaultPollingPeriod);
+    }
+    ArchiveReader archive(built);
+    try {
+        loadBranch(archive, *branch);
+    } catch (const ArchiveError&) {
+        return false;
+    }
+    return archive.atEnd() && storedBranch(branch) == built;
+}
+
 }  // namespace
+
+class TarnDocument::CountedMessages : public UserInteraction {
+public:
+    explicit CountedMessages(UserInteraction& target) : target_(target) {}
+
+    void showMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                     unsigned flags) override {
+        ++count;
+        target_.showMessage(text, caption, icon, flags);
+    }
+    bool askYesNo(std::string_view text, std::string_view caption, MessageIcon icon,
+                  bool defaultYes) override {
+        ++count;
+        return target_.askYesNo(text, caption, icon, defaultYes);
+    }
+
+    int count = 0;
+
+private:
+    UserInteraction& target_;
+};
 
 TarnDocument::TarnDocument(UserInteraction& ui, SettingsStore& settings,
                            std::filesystem::path container)
     : ui_(ui),
       container_(std::move(container)),
-      context_(ui),
+      counted_(std::make_unique<CountedMessages>(ui)),
+      context_(*counted_),
       service_(settings),
       programSettings_(settings) {
     service_.fill();
@@ -43,35 +94,89 @@ TarnDocument::~TarnDocument() {
     clearTree();
 }
 
-void TarnDocument::clearTree() {
+void TarnDocument::forgetChoiceAndPolling() {
     if (hooks_.stopPolling) {
         hooks_.stopPolling();
     }
     chosen_ = {};
+}
+
+void TarnDocument::clearTree() {
+    forgetChoiceAndPolling();
     tree_ = ParameterTree{};
+    treeIsKept_ = false;
+    built_.clear();
+}
+
+void TarnDocument::putAwayTree() {
+    if (treeIsKept_) {
+        built_[mode_].tree = std::move(tree_);
+    }
+    tree_ = ParameterTree{};
+    treeIsKept_ = false;
+    context_.outputs = {};
 }
 
 bool TarnDocument::loadTree() {
+    return loadTree(false);
+}
+
+bool TarnDocument::loadTree(bool mayReuse) {
     const ModeTree tree = treeFileForMode(mode_);
     if (tree.fileName.empty()) {
         return false;
     }
-    const TreeText text = readTreeText(container_, tree.fileName);
+    // The container is read every time, also for a tree that is brought
+    // back: a container that is gone, busy or damaged fails as always.
+    TreeText text = readTreeText(container_, tree.fileName);
     if (!text.usable()) {
         ui_.showMessage(kTreeOpenErrorText, "", MessageIcon::Error);
         return false;
     }
-    tree_ = buildParameterTree(text::fromCp1251(text.bytes), context_);
+    if (!mayReuse || !bringBackBuiltTree(text.bytes)) {
+        tree_ = ParameterTree{};
+        treeIsKept_ = false;
+        built_.erase(mode_);
+        counted_->count = 0;
+        tree_ = buildParameterTree(text::fromCp1251(text.bytes), context_);
+        if (counted_->count == 0 && hasTree()) {
+            built_[mode_] = BuiltTree{std::move(text.bytes),
+                                      storedBranch(tree_.root.get()),
+                                      storedBranch(tree_.scanners.get()),
+                                      context_.outputs,
+                                      {}};
+            treeIsKept_ = true;
+        }
+    }
     if (hooks_.treeLoaded && hasTree()) {
         hooks_.treeLoaded(mode_);
     }
     return true;
 }
 
+bool TarnDocument::bringBackBuiltTree(const std::string& text) {
+    const auto kept = built_.find(mode_);
+    if (kept == built_.end() || kept->second.text != text || kept->second.tree.root == nullptr) {
+        return false;
+    }
+    putAwayTree();
+    tree_ = std::move(kept->second.tree);
+    context_.outputs = kept->second.outputs;
+    treeIsKept_ = true;
+    return resetBranch(tree_.root.get(), kept->second.root) &&
+           resetBranch(tree_.scanners.get(), kept->second.scanners);
+}
+
 bool TarnDocument::switchToMode(std::uint32_t mode) {
-    clearTree();
+    forgetChoiceAndPolling();
+    putAwayTree();
     mode_ = mode;
-    return loadTree();
+    if (loadTree(true)) {
+        return true;
+    }
+    tree_ = ParameterTree{};
+    treeIsKept_ = false;
+    return false;
 }
 
 std::vector<std::uint8_t> TarnDocument::serialize() const {

@@ -7,9 +7,11 @@
 // tell the user goes through its UserInteraction.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -78,7 +80,12 @@ public:
     // the description then failed (the user was told; the tree holds what
     // the lines before the failure built, or nothing without a root).
     bool loadTree();
-    // Clears the tree, sets `mode` and loads its tree.
+    // Clears the tree, sets `mode` and loads its tree. When the tree held is
+    // the one built for `mode` from the same text the container gives now,
+    // it is brought back to the state it was built in (every value, status
+    // and change forgotten, names, captions, flags and polling periods as
+    // built) instead of being built anew: building costs far more than the
+    // load of a configuration that follows it.
     bool switchToMode(std::uint32_t mode);
 
     // ---- Fixed groups ----------------------------------------------------
@@ -130,13 +137,35 @@ public:
     void setChosenObject(ChosenObject chosen) { chosen_ = chosen; }
 
 private:
+    class CountedMessages;
+    // A tree as it was built, kept for bringing it back (see switchToMode).
+    struct BuiltTree {
+        std::string text;                    // the CP1251 text it was built from
+        std::vector<std::uint8_t> root;      // the root as stored right after building
+        std::vector<std::uint8_t> scanners;  // the scanners, likewise
+        std::array<Parameter*, InstantiationContext::kOutputCount> outputs{};
+        ParameterTree tree;  // empty while it is the document's tree
+    };
+
+    bool loadTree(bool mayReuse);
+    bool bringBackBuiltTree(const std::string& text);
+    void putAwayTree();
+    void forgetChoiceAndPolling();
+
     UserInteraction& ui_;
     std::filesystem::path container_;
     Hooks hooks_;
     std::uint32_t mode_ = 0;
+    // Counts what building a tree tells the user: a tree whose building said
+    // something is never brought back, so that its messages come again.
+    std::unique_ptr<CountedMessages> counted_;
     // The context lives longer than the tree: "POUt" parameters point into it.
     InstantiationContext context_;
     ParameterTree tree_;
+    // The trees built so far, by mode; the one of `mode_` is `tree_` when
+    // `treeIsKept_`. At most one per mode with a tree file.
+    std::map<std::uint32_t, BuiltTree> built_;
+    bool treeIsKept_ = false;
     CommonParams service_;
     NetRS485prg programSettings_;
     bool modified_ = false;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace tarn::text {
 namespace {
@@ -158,31 +159,83 @@ std::string mapCase(std::string_view s, Fold fold) {
     return out;
 }
 
+// The length of the ASCII run at the start of `s`, eight bytes at a time.
+std::size_t asciiPrefix(std::string_view s) {
+    std::size_t n = 0;
+    for (; n + 8 <= s.size(); n += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + n, 8);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (n < s.size() && static_cast<unsigned char>(s[n]) < 0x80) {
+        ++n;
+    }
+    return n;
+}
+
 }  // namespace
 
 std::string fromCp1251(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
+    const std::size_t ascii = asciiPrefix(bytes);
+    if (ascii == bytes.size()) {
+        return std::string(bytes);
+    }
+    // Texts are mostly ASCII (names, numbers) and otherwise two bytes a
+    // letter: each byte is looked up in a table of ready UTF-8 sequences and
+    // written into room made once, as archives convert every text they hold.
+    static constexpr auto kUtf8High = [] {
+        std::array<std::array<char, 4>, 128> table{};  // [0] holds the length
+        for (std::size_t i = 0; i < 128; ++i) {
+            const char32_t cp = kCp1251High[i];
+            if (cp < 0x800) {
+                table[i] = {2, static_cast<char>(0xC0 | (cp >> 6)),
+                            static_cast<char>(0x80 | (cp & 0x3F)), 0};
+            } else {
+                table[i] = {3, static_cast<char>(0xE0 | (cp >> 12)),
+                            static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                            static_cast<char>(0x80 | (cp & 0x3F))};
+            }
+        }
+        return table;
+    }();
+    std::string out(bytes.size() * 3, '\0');
+    char* next = out.data();
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         if (b < 0x80) {
-            out.push_back(ch);
+            *next++ = ch;
         } else {
-            appendUtf8(out, kCp1251High[b - 0x80]);
+            const auto& sequence = kUtf8High[b - 0x80];
+            for (int i = 1; i <= sequence[0]; ++i) {
+                *next++ = sequence[static_cast<std::size_t>(i)];
+            }
         }
     }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return out;
 }
 
 std::string toCp1251(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
+    if (asciiPrefix(utf8) == utf8.size()) {
+        return std::string(utf8);
+    }
+    std::string out(utf8.size(), '\0');
+    char* next = out.data();
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        if (lead < 0x80) {
+            *next++ = static_cast<char>(lead);
+            ++pos;
+            continue;
+        }
         const char32_t cp = nextCodePoint(utf8, pos);
         const int b = cp == kInvalid ? -1 : cp1251Byte(cp);
-        out.push_back(b < 0 ? '?' : static_cast<char>(b));
+        *next++ = b < 0 ? '?' : static_cast<char>(b);
     }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return out;
 }
 

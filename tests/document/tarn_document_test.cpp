@@ -127,6 +127,49 @@ TEST_F(DocumentTest, EveryModeRoundTripsThroughAFileAndReopensInItsOwnMode) {
     EXPECT_TRUE(ui_.messages.empty()) << ui_.allTexts();
 }
 
+TEST_F(DocumentTest, ATreeUsedAndLoadedAgainIsAsFreshAsANewOne) {
+    // One document is used hard: values, attributes, statuses, a branch
+    // renamed by a damaged record, a polling period edited; then a short
+    // file of the same mode is loaded into it. It must hold exactly what a
+    // new document holds after loading that file.
+    auto used = newDocument();
+    ASSERT_TRUE(used->switchToMode(19));
+    int counter = 0;
+    fillWithValues(*used->root(), counter);
+    used->root()->children().front()->setName("Испорчено");
+    std::vector<Parameter*> polled;
+    ASSERT_GT(used->scanners()->collectPolledParameters(polled), 0);
+    polled.front()->setPollingPeriod(250);
+    polled.front()->setValueText("12");
+
+    auto source = newDocument();
+    ASSERT_TRUE(source->switchToMode(19));
+    int sourceCounter = 0;
+    fillWithValues(*source->root(), sourceCounter);
+    Bytes file = source->serialize();
+    file.resize(file.size() / 3);  // ends early: most parameters get nothing
+
+    ASSERT_EQ(used->deserialize(file), TarnDocument::LoadResult::Loaded);
+    auto fresh = newDocument();
+    ASSERT_EQ(fresh->deserialize(file), TarnDocument::LoadResult::Loaded);
+    EXPECT_EQ(contentsOf(*used), contentsOf(*fresh));
+    EXPECT_EQ(used->serialize(), fresh->serialize());
+    std::vector<Parameter*> freshPolled;
+    fresh->scanners()->collectPolledParameters(freshPolled);
+    polled.clear();
+    used->scanners()->collectPolledParameters(polled);
+    ASSERT_EQ(polled.size(), freshPolled.size());
+    EXPECT_EQ(polled.front()->pollingPeriod(), freshPolled.front()->pollingPeriod());
+    EXPECT_EQ(polled.front()->valueText(), freshPolled.front()->valueText());
+    // The outputs still point at the tree's "POUt" parameters.
+    for (std::size_t slot = 0; slot < used->outputs().size(); ++slot) {
+        ASSERT_NE(used->outputs()[slot], nullptr);
+        EXPECT_TRUE(used->outputs()[slot]->hasName("POUt"));
+        EXPECT_EQ(used->outputs()[slot]->linearIndex(), static_cast<std::int32_t>(slot));
+    }
+    EXPECT_TRUE(ui_.messages.empty()) << ui_.allTexts();
+}
+
 TEST_F(DocumentTest, TheFileLayoutStartsWithTheDocumentRecordAndMode) {
     auto document = newDocument();
     ASSERT_TRUE(document->switchToMode(18));

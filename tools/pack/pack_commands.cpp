@@ -80,7 +80,9 @@ int buildContainer(const std::string& output, const std::vector<std::string>& fi
 }
 
 int listContainerStreams(const std::string& container, std::ostream& out, std::ostream& err) {
-    const ContainerListing listing = listContainer(container);
+    // One open for the listing and every stream's check.
+    const TreeContainer open(container);
+    const ContainerListing listing = open.listing();
     if (listing.status != TreeReadStatus::Ok) {
         err << "tarn-pack: " << listing.detail << '\n';
         return kExitFailed;
@@ -96,7 +98,7 @@ int listContainerStreams(const std::string& container, std::ostream& out, std::o
                 << "  storage\n";
             continue;
         }
-        const RawStream raw = readContainerStream(container, entry.name);
+        const RawStream raw = open.rawStream(entry.name);
         const InflateResult inflated = inflateZlib(raw.bytes);
         TreeReadStatus state = TreeReadStatus::Ok;
         if (raw.status != TreeReadStatus::Ok) {
