@@ -100,6 +100,8 @@ void TarnApplication::createParts() {
         ui_ = std::make_unique<QtUserInteraction>();
     }
     progress_ = std::make_unique<QtProgressDisplay>();
+    // Nobody sees a progress window without a screen: it is not shown.
+    progress_->setShown(!headless_);
     recent_ = std::make_unique<RecentFiles>(settings_);
     document_ = std::make_unique<TarnDocument>(*ui_, settings_, treeContainerPath());
     link_ = std::make_unique<DeviceLink>(context_, ui_.get());

@@ -1,7 +1,6 @@
 #include "ui/qt_progress_display.h"
 
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QTimer>
 #include <chrono>
 #include <thread>
@@ -20,10 +19,6 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
     window.setTaskTitle(title);
     window.setTotal(total);
     window.setInterruptHandler(interrupt);
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        // Shown for the modal loop and the widgets' state, never painted.
-        window.setAttribute(Qt::WA_DontShowOnScreen);
-    }
     window_ = &window;
     closed_ = false;
     {
@@ -40,7 +35,14 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
             started();
         }
     });
-    window.exec();
+    if (shown_) {
+        window.exec();
+    } else {
+        // The same loop without the window: finish() ends it.
+        QEventLoop modal;
+        QObject::connect(&window, &QDialog::finished, &modal, &QEventLoop::quit);
+        modal.exec();
+    }
     // The window may have gone with its owner (the main window closed by a
     // stop request) while the task still runs: the caller goes on only once
     // the task has ended, or it would take a half-done task for a whole one.

@@ -7,9 +7,10 @@
 // is laid out and painted once per batch, not once per line; close() hands
 // over what is left first. Calls that come while no window is open are
 // dropped. runModal returns only once the task has closed the window, also
-// when the window went before (its owner was closed). On the offscreen
-// platform (a run without a screen) the window is never painted: nobody
-// could see it.
+// when the window went before (its owner was closed). In a run without a
+// screen (setShown(false)) the window is never shown, so nothing is laid out
+// or painted that nobody could see; runModal waits for the task all the
+// same.
 #pragma once
 
 #include <QPointer>
@@ -34,6 +35,8 @@ public:
 
     // The window that owns the progress window (the main window).
     void setOwner(QWidget* owner) { owner_ = owner; }
+    // False: the window is not shown (a run without a screen).
+    void setShown(bool shown) { shown_ = shown; }
 
     // One window at a time; a nested call returns at once.
     void runModal(const std::string& title, int total, const std::function<void()>& started,
@@ -49,6 +52,7 @@ private:
     void deliver();
 
     QPointer<QWidget> owner_;
+    bool shown_ = true;
     GuiRelay relay_;
     CProgressDialog* window_ = nullptr;
     // The task has closed its window (set from any thread).
