@@ -93,11 +93,19 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
     if (scroll) {
         log_->scrollToBottom();
     }
+    // A label given a new text lays the window out again: only real changes
+    // are given (the time changes once a second).
+    const auto show = [](QLabel* label, const std::string& text) {
+        const QString shown = qstr(text);
+        if (label->text() != shown) {
+            label->setText(shown);
+        }
+    };
     if (elapsed != nullptr) {
-        elapsed_->setText(qstr(elapsed->elapsed));
+        show(elapsed_, elapsed->elapsed);
     }
     if (counts != nullptr) {
-        counts_->setText(qstr(counts->counts));
+        show(counts_, counts->counts);
         bar_->setValue(std::clamp(counts->position, bar_->minimum(), bar_->maximum()));
     }
 }
