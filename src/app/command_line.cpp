@@ -18,7 +18,7 @@ constexpr std::size_t kMaxStopBitsChars = 4;
 const char* const kOptionNames[] = {
     "write", "read", "calibrate", "aply", "close",     "test",    "silent", "newnetparam", "port",
     "bps",   "prty", "addr",      "len",  "sbit",      "alen",    "rs485",  "autoread",    "x",
-    "y",     "w",    "h",         "elog", "exitevent", "compare", "report"};
+    "y",     "w",    "h",         "elog", "exitevent", "compare", "report", "trace"};
 
 bool isOptionName(std::string_view name) {
     for (const char* known : kOptionNames) {
@@ -154,6 +154,8 @@ void applyOption(CommandLine& line, const std::string& name, const std::string& 
         line.htmlPath = stripQuotes(value);
     } else if (name == "report") {
         line.reportPath = stripQuotes(value);
+    } else if (name == "trace") {
+        line.tracePath = stripQuotes(value);
     }
 }
 
@@ -197,7 +199,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.flagsB |= CommandLine::kUnattended;
             auto [name, value] = splitOption(std::string_view(argument).substr(1));
             name = text::toLower(name);
-            if (name != "elog" && name != "exitevent" && name != "html" && name != "report") {
+            if (name != "elog" && name != "exitevent" && name != "html" && name != "report" &&
+                name != "trace") {
                 value = text::toLower(value);
             }
             applyOption(line, name, value);
@@ -287,6 +290,10 @@ Window and run:
                       line, mode, task, exit code, counts, the module's "dev"
                       and "ver", every parameter (for a compare also the
                       module's value)
+  -trace:FILE         write every frame sent and received to FILE (created
+                      anew, UTF-8, one frame a line: time, milliseconds since
+                      the request, direction, source, frame, command, hash,
+                      address, index, data, value, outcome; tab-separated)
   -exitevent:NAME     stop when a calling program posts the POSIX named
                       semaphore /NAME (SIGTERM and SIGINT stop it the same way)
 

@@ -6,8 +6,8 @@
 //
 // Arguments, as a POSIX shell passes them:
 // - "-name" or "-name:value" is exactly one option; the name is lower-cased,
-//   the value is kept as typed for "elog", "exitevent", "html" and "report" and
-//   lower-cased otherwise;
+//   the value is kept as typed for "elog", "exitevent", "html", "report" and
+//   "trace" and lower-cased otherwise;
 // - an argument beginning with "/" is an option argument of the traditional
 //   form ("/port:2/bps:9600", lower-cased as a whole and cut at every "/")
 //   only when the text after the leading "/" up to its next "/" or ":" is a
@@ -76,6 +76,8 @@ struct CommandLine {
     bool htmlRequested = false;
     // The JSON report written at the end of an unattended run ("report").
     std::string reportPath;
+    // Every frame on the line, one a line ("trace").
+    std::string tracePath;
     bool helpRequested = false;
     bool versionRequested = false;
 

@@ -14,6 +14,7 @@
 #include "document/document_commands.h"
 #include "document/tarn_document.h"
 #include "platform/companion_files.h"
+#include "ui/bus_monitor_dock.h"
 #include "ui/parameter_list_export.h"
 #include "ui/tarn_tree_view.h"
 #include "ui/trend_plot_dock.h"
@@ -128,6 +129,9 @@ void routeCommand(TarnApplication& program, int id) {
             return;
         case command::kTrendPlots:
             program.trendPlots()->toggle();
+            return;
+        case command::kBusMonitor:
+            program.busMonitor()->toggle();
             return;
         case command::kExportHtml:
             frame.showStatus(exportParameterList(program.document().root(), program.ui()));

@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
     // manual and relative paths of the start-up are found there.
     const std::filesystem::path folder = tarn::programFolder();
     // Paths on the command line are the caller's: relative to its folder.
-    for (std::string* path : {&line.fileName, &line.errorLogPath, &line.reportPath}) {
+    for (std::string* path :
+         {&line.fileName, &line.errorLogPath, &line.reportPath, &line.tracePath}) {
         if (!path->empty() && std::filesystem::path(*path).is_relative()) {
             *path = (std::filesystem::current_path() / *path).string();
         }

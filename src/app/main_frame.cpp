@@ -134,6 +134,7 @@ void CMainFrame::buildMenus() {
 
     QMenu* view = menuBar()->addMenu("&Вид");
     addCommand(view, kTrendPlots, "Графики\tCtrl+G", "Ctrl+G")->setCheckable(true);
+    addCommand(view, kBusMonitor, "Монитор обмена\tCtrl+M", "Ctrl+M")->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu("&Справка");
     helpMenu_ = help;
@@ -170,6 +171,8 @@ void CMainFrame::buildToolBar() {
         {0, {}},
         {kPreviousProblem, QStyle::SP_ArrowBack},
         {kNextProblem, QStyle::SP_ArrowForward},
+        {0, {}},
+        {kBusMonitor, QStyle::SP_FileDialogInfoView},
         {0, {}},
         {kAbout, QStyle::SP_MessageBoxInformation},
     };

@@ -16,6 +16,8 @@
 #include "comm/control_mode_check.h"
 #include "comm/device_link.h"
 #include "comm/exchange_engine.h"
+#include "comm/frame_queue.h"
+#include "comm/frame_trace_file.h"
 #include "description/tree_container.h"
 #include "document/access_level.h"
 #include "document/command_ids.h"
@@ -23,6 +25,8 @@
 #include "document/tarn_document.h"
 #include "model/port_settings.h"
 #include "platform/console_user_interaction.h"
+#include "ui/bus_monitor_dock.h"
+#include "ui/bus_monitor_view.h"
 #include "ui/qt_progress_display.h"
 #include "ui/qt_user_interaction.h"
 #include "ui/tarn_tree_view.h"
@@ -44,6 +48,10 @@ TarnApplication::~TarnApplication() {
     }
     if (engine_) {
         engine_->StopThreads();
+    }
+    if (link_) {
+        link_->removeFrameObserver(monitorQueue_.get());
+        link_->removeFrameObserver(trace_.get());
     }
     // The view goes with the frame before the document it shows; the
     // document no longer asks the engine once the engine goes.
@@ -92,9 +100,24 @@ void TarnApplication::createParts() {
         ui_ = std::make_unique<QtUserInteraction>();
     }
     progress_ = std::make_unique<QtProgressDisplay>();
+    // Nobody sees a progress window without a screen: it is not shown.
+    progress_->setShown(!headless_);
     recent_ = std::make_unique<RecentFiles>(settings_);
     document_ = std::make_unique<TarnDocument>(*ui_, settings_, treeContainerPath());
     link_ = std::make_unique<DeviceLink>(context_, ui_.get());
+    monitorQueue_ = std::make_unique<FrameQueue>(BusMonitorView::kQueueCapacity);
+    link_->addFrameObserver(monitorQueue_.get());
+    if (!line_.tracePath.empty()) {
+        trace_ = std::make_unique<FrameTraceFile>();
+        std::string error;
+        if (trace_->open(line_.tracePath, &error)) {
+            link_->addFrameObserver(trace_.get());
+        } else {
+            ui_->showMessage(
+                "Не удается создать файл трассировки " + line_.tracePath + ": " + error, "TARN",
+                MessageIcon::Error, kMessageTopmost);
+        }
+    }
     engine_ = std::make_unique<ExchangeEngine>(*link_, *ui_, *progress_);
     engine_->setObserver(this);
     engine_->setDangerousOperationCheck(
@@ -197,6 +220,13 @@ void TarnApplication::createMainWindow() {
     // or goes with the frame.
     connect(plotDock_->toggleViewAction(), &QAction::toggled, frame_->action(command::kTrendPlots),
             &QAction::setChecked);
+    // The bus monitor shows every frame since the start, hidden until asked
+    // for.
+    monitorDock_ = new BusMonitorDock(*monitorQueue_, frame_.get());
+    frame_->addDockWidget(Qt::BottomDockWidgetArea, monitorDock_);
+    monitorDock_->hide();
+    connect(monitorDock_->toggleViewAction(), &QAction::toggled,
+            frame_->action(command::kBusMonitor), &QAction::setChecked);
     frame_->setOffline(line_.offline());
     frame_->setChecked(command::kAutoRead, context_.autoRead());
     frame_->setChecked(command::kNoAttributes, context_.attributesSuppressed());

@@ -33,6 +33,9 @@ class QtServiceDialogs;
 class RecentFiles;
 class TarnDocument;
 class TrendPlotDock;
+class BusMonitorDock;
+class FrameQueue;
+class FrameTraceFile;
 class UnattendedRun;
 
 class TarnApplication : public QObject, public EngineObserver {
@@ -56,6 +59,7 @@ public:
     CMainFrame* mainFrame() const { return frame_.get(); }
     CTARNTreeListView* view() const { return view_; }
     TrendPlotDock* trendPlots() const { return plotDock_; }
+    BusMonitorDock* busMonitor() const { return monitorDock_; }
     TarnDocument& document() { return *document_; }
     DeviceLink& link() { return *link_; }
     ExchangeEngine& engine() { return *engine_; }
@@ -110,6 +114,10 @@ private:
     std::unique_ptr<QtProgressDisplay> progress_;
     std::unique_ptr<RecentFiles> recent_;
     std::unique_ptr<TarnDocument> document_;
+    // The bus monitor's queue and the -trace file, the link's frame
+    // observers from the start.
+    std::unique_ptr<FrameQueue> monitorQueue_;
+    std::unique_ptr<FrameTraceFile> trace_;
     std::unique_ptr<DeviceLink> link_;
     std::unique_ptr<ExchangeEngine> engine_;
     std::unique_ptr<DocumentCommands> commands_;
@@ -119,6 +127,7 @@ private:
     std::unique_ptr<CMainFrame> frame_;
     CTARNTreeListView* view_ = nullptr;
     TrendPlotDock* plotDock_ = nullptr;
+    BusMonitorDock* monitorDock_ = nullptr;
     int accessLevel_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "comm/command_worker.h"
 
+#include "comm/frame_source.h"
 namespace tarn {
 
 CommandWorker::CommandWorker() : thread_([this] { run(); }) {}
@@ -47,6 +48,8 @@ void CommandWorker::waitIdle() {
 }
 
 void CommandWorker::run() {
+    // The frames of the service dialogs' jobs.
+    const FrameSourceScope source(FrameSource::ServiceDialog);
     std::unique_lock lock(mutex_);
     while (true) {
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });

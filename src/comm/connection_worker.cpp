@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "comm/device_detection.h"
+#include "comm/frame_source.h"
 #include "model/network_settings.h"
 #include "model/object_with_parameters.h"
 #include "model/parameter.h"
@@ -94,6 +95,8 @@ bool ConnectionWorker::finished() const {
 }
 
 void ConnectionWorker::run() {
+    // The frames of the connection search.
+    const FrameSourceScope source(FrameSource::ConnectionSearch);
     std::unique_lock lock(mutex_);
     while (true) {
         wake_.wait(lock, [this] {

@@ -2,6 +2,7 @@
 
 #include "comm/device_identification.h"
 #include "comm/device_link.h"
+#include "comm/frame_source.h"
 #include "comm/probe_framing.h"
 #include "model/object_with_parameters.h"
 #include "model/parameter.h"
@@ -11,6 +12,8 @@ namespace tarn {
 
 bool DetectDevice(DeviceLink& link, const ObjectWithParameters& programSettings,
                   DeviceIdentity* identity) {
+    // Also at start-up, on the user-interface thread.
+    const FrameSourceScope source(FrameSource::ConnectionSearch);
     SerialPort& port = link.port();
     LinkContext& context = link.context();
     port.setDirectionMode(SerialPort::kDirectionByRts);

@@ -1,6 +1,8 @@
 #include "comm/device_link.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 #include "comm/error_texts.h"
 #include "comm/frame_codec.h"
@@ -21,7 +23,79 @@ constexpr int kLostStartResends = 15;
 constexpr int kLateAnswersSetAside = 4;
 constexpr int kProbeTimeoutResends = 3;
 
+// Outcomes of frames in the monitor and the trace.
+constexpr std::string_view kOutcomeAnswered = "ответ получен";
+constexpr std::string_view kOutcomeAccepted = "принят";
+constexpr std::string_view kOutcomeNoAnswerResent = "нет ответа, повтор";
+constexpr std::string_view kOutcomeLineErrorResent = "ошибка линии, повтор";
+constexpr std::string_view kOutcomeLostStartResent = "потеря начала посылки, повтор";
+constexpr std::string_view kOutcomeLineError = "ошибки четности или кадра";
+constexpr std::string_view kOutcomeSetAside = "ответ на прежнюю команду, отложен";
+constexpr std::string_view kOutcomeStopped = "обмен прерван программой";
+constexpr std::string_view kOutcomeNobodyAnswers = "без ответа (APLY)";
+
+using Clock = std::chrono::steady_clock;
+
+std::string_view probeName(int selector) {
+    switch (selector) {
+        case kProtocolModbusRtu:
+            return "Modbus RTU";
+        case kProtocolModbusAscii:
+            return "Modbus ASCII";
+        case kProtocolDcon:
+            return "DCON";
+        default:
+            return {};
+    }
+}
+
+int millisecondsSince(Clock::time_point start) {
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
 }  // namespace
+
+DeviceLink::ReportAfter::~ReportAfter() {
+    if (--link_.exchangeDepth_ == 0) {
+        link_.publishFrames();
+    }
+}
+
+void DeviceLink::addFrameObserver(FrameObserver* observer) {
+    std::lock_guard lock(observersMutex_);
+    if (observer != nullptr &&
+        std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) {
+        observers_.push_back(observer);
+    }
+    reporting_.store(!observers_.empty());
+}
+
+void DeviceLink::removeFrameObserver(FrameObserver* observer) {
+    std::lock_guard lock(observersMutex_);
+    std::erase(observers_, observer);
+    reporting_.store(!observers_.empty());
+}
+
+void DeviceLink::publishFrames() {
+    if (pendingFrames_.empty()) {
+        return;
+    }
+    {
+        std::lock_guard lock(observersMutex_);
+        for (FrameObserver* observer : observers_) {
+            observer->framesExchanged(pendingFrames_);
+        }
+    }
+    pendingFrames_.clear();
+}
+
+void DeviceLink::noteAnswerValue(const std::string& value) {
+    if (!pendingFrames_.empty() && pendingFrames_.back().direction == FrameDirection::Received &&
+        !pendingFrames_.back().error) {
+        pendingFrames_.back().valueText = value;
+    }
+}
 
 DeviceLink::DeviceLink(LinkContext& context, UserInteraction* ui) : context_(context), ui_(ui) {}
 
@@ -84,6 +158,7 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
                                std::vector<std::uint8_t>& answer, std::string& status,
                                std::int32_t addressOffset) {
     std::lock_guard lock(lock_);
+    ReportAfter report(*this);
     answer.clear();
     Frame frame;
     frame.address = addressOffset == -1 ? 255 : port_.address() + addressOffset;
@@ -99,13 +174,87 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
     bool listen = false;  // collect another answer instead of sending again
     std::string received;
     AnswerCheck check;
+
+    // The frames of this transaction for the observers: each sending, with
+    // what became of it, and each answer that came.
+    const bool recording = reportingFrames();
+    std::size_t sentRow = 0;
+    Clock::time_point sentAt;
+    const auto frameName = [&](std::uint16_t hash) -> std::string {
+        if (hash == command) {
+            return label_.name;
+        }
+        return hash == kHashNErr ? std::string("n.Err") : std::string();
+    };
+    const auto recordSent = [&] {
+        if (!recording) {
+            return;
+        }
+        FrameRecord row;
+        row.time = std::chrono::system_clock::now();
+        row.direction = FrameDirection::Sent;
+        row.source = currentFrameSource();
+        row.wire = wire;
+        row.name = frameName(command);
+        row.hasHash = true;
+        row.hash = command;
+        row.address = frame.address;
+        row.linearIndex = label_.linearIndex;
+        row.data = frame.data;
+        if (!readFlag) {
+            row.valueText = label_.valueText;
+        }
+        row.attempt = timeouts + lineErrors + lostStarts;
+        sentRow = pendingFrames_.size();
+        pendingFrames_.push_back(std::move(row));
+        sentAt = Clock::now();
+    };
+    const auto sentOutcome = [&](std::string_view outcome, bool error) {
+        if (!recording || sentRow >= pendingFrames_.size()) {
+            return;
+        }
+        FrameRecord& row = pendingFrames_[sentRow];
+        row.outcome = row.attempt > 0 ? "повтор " + std::to_string(row.attempt) + ": " : "";
+        row.outcome += outcome;
+        row.error = error;
+    };
+    const auto recordReceived = [&](std::string_view outcome, bool error) {
+        if (!recording || received.empty()) {
+            return;
+        }
+        FrameRecord row;
+        row.time = std::chrono::system_clock::now();
+        row.sinceRequestMs = millisecondsSince(sentAt);
+        row.direction = FrameDirection::Received;
+        row.source = currentFrameSource();
+        row.wire = received;
+        if (const auto parsed = parseFrame(received, port_.addressLength())) {
+            row.hasHash = true;
+            row.hash = parsed->frame.hash;
+            row.name = frameName(parsed->frame.hash);
+            row.address = parsed->frame.address;
+            row.data = parsed->frame.data;
+            if (parsed->frame.hash == command || parsed->frame.hash == kHashNErr) {
+                row.linearIndex = label_.linearIndex;
+            }
+        }
+        row.outcome = outcome;
+        row.error = error;
+        pendingFrames_.push_back(std::move(row));
+    };
+
     if (command == kHashAply) {
         // The module switches its line at once; nobody answers, so nobody
         // is waited for.
+        recordSent();
         port_.Send(wire);
+        sentOutcome(kOutcomeNobodyAnswers, false);
         return true;
     }
     while (true) {
+        if (!listen) {
+            recordSent();
+        }
         const TransferResult result =
             listen ? port_.Listen(received) : port_.Transceive(wire, received);
         listen = false;
@@ -114,25 +263,31 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             // stopped): resending would only fail again at once. It is no
             // fault of the line, so the run result code keeps what it holds
             // (an exit request's code among others).
+            sentOutcome(kOutcomeStopped, true);
             status = kTextLostStart;
             return false;
         }
         if (result == TransferResult::NoAnswer) {
             answerMayBeLate_ = true;
             if (timeouts == kTimeoutResends) {
+                sentOutcome(kTextTimeout, true);
                 status = kTextTimeout;
                 context_.noteTimeout();
                 return false;
             }
+            sentOutcome(kOutcomeNoAnswerResent, true);
             ++timeouts;
             continue;
         }
         if (result == TransferResult::LineError) {
+            recordReceived(kOutcomeLineError, true);
             if (lineErrors == kLineErrorResends) {
+                sentOutcome(kTextBadPortSettings, true);
                 status = kTextBadPortSettings;
                 context_.noteLineFault();
                 return false;
             }
+            sentOutcome(kOutcomeLineErrorResent, true);
             ++lineErrors;
             continue;
         }
@@ -145,39 +300,47 @@ bool DeviceLink::TransactFrame(bool readFlag, std::uint16_t command,
             // it by one answer's lag.
             if (answerMayBeLate_ && check.verdict == AnswerVerdict::OtherCommand &&
                 setAside < kLateAnswersSetAside) {
+                recordReceived(kOutcomeSetAside, false);
                 ++setAside;
                 listen = true;
                 continue;
             }
             break;
         }
+        recordReceived(kTextLostStart, true);
         if (lostStarts == kLostStartResends) {
+            sentOutcome(kTextLostStart, true);
             status = kTextLostStart;
             context_.noteLineFault();
             return false;
         }
+        sentOutcome(kOutcomeLostStartResent, true);
         ++lostStarts;
     }
     context_.noteAnswerTaken();
     answerMayBeLate_ = timeouts > 0 || setAside > 0;
 
+    bool accepted = false;
     switch (check.verdict) {
         case AnswerVerdict::BadChecksum:
             status = kTextBadAnswerChecksum;
-            return false;
+            break;
         case AnswerVerdict::Accepted:
             answer = std::move(check.data);
-            return true;
+            accepted = true;
+            break;
         case AnswerVerdict::DeviceError:
             answer = std::move(check.data);
             DeviceErrorText(answer.data(), static_cast<int>(answer.size()), status);
-            return false;
+            break;
         case AnswerVerdict::OtherCommand:
             answer = std::move(check.data);
             status = kTextOtherCommand;
-            return false;
+            break;
     }
-    return false;
+    sentOutcome(kOutcomeAnswered, false);
+    recordReceived(accepted ? kOutcomeAccepted : std::string_view(status), !accepted);
+    return accepted;
 }
 
 ProbeResult DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
@@ -189,19 +352,54 @@ ProbeResult DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
         return ProbeResult::NotPossible;
     }
     std::lock_guard lock(lock_);
+    ReportAfter report(*this);
     const auto end = selector == kProtocolModbusRtu ? AnswerCollector::End::Silence
                                                     : AnswerCollector::End::CarriageReturn;
     int timeouts = 0;
     int lineErrors = 0;
     ProbeResult code = ProbeResult::Answered;
     std::string received;
+    const bool recording = reportingFrames();
+    std::size_t sentRow = 0;
+    Clock::time_point sentAt;
+    const auto record = [&](FrameDirection direction, const std::string& characters) {
+        FrameRecord row;
+        row.time = std::chrono::system_clock::now();
+        row.direction = direction;
+        row.source = currentFrameSource();
+        row.binary = selector == kProtocolModbusRtu;
+        row.wire = characters;
+        row.name = probeName(selector);
+        row.address = port_.address();
+        if (direction == FrameDirection::Received) {
+            row.sinceRequestMs = millisecondsSince(sentAt);
+        } else {
+            row.attempt = timeouts + lineErrors;
+            sentRow = pendingFrames_.size();
+        }
+        pendingFrames_.push_back(std::move(row));
+    };
+    const auto sentOutcome = [&](std::string_view outcome, bool error) {
+        if (!recording) {
+            return;
+        }
+        FrameRecord& row = pendingFrames_[sentRow];
+        row.outcome = row.attempt > 0 ? "повтор " + std::to_string(row.attempt) + ": " : "";
+        row.outcome += outcome;
+        row.error = error;
+    };
     while (true) {
+        if (recording) {
+            record(FrameDirection::Sent, wire);
+            sentAt = Clock::now();
+        }
         const TransferResult result = port_.Transceive(wire, received, end);
         if (result == TransferResult::NoAnswer) {
             if (timeouts == kProbeTimeoutResends) {
                 code = ProbeResult::Timeout;
                 break;
             }
+            sentOutcome(kOutcomeNoAnswerResent, true);
             ++timeouts;
             // The converter may switch its direction by itself, or not.
             port_.setDirectionMode(port_.directionMode() == SerialPort::kDirectionByRts
@@ -214,15 +412,27 @@ ProbeResult DeviceLink::ProbeFrame(int selector, Parameter* parameter) {
                 code = ProbeResult::LineErrors;
                 break;
             }
+            sentOutcome(kOutcomeLineErrorResent, true);
             ++lineErrors;
             continue;
         }
         code = checkProbeAnswer(selector, port_.address(), received);
         break;
     }
+    std::string text;
+    LinkErrorText(code, text);
+    if (recording) {
+        sentOutcome(code == ProbeResult::Answered || !received.empty() ? kOutcomeAnswered
+                                                                       : std::string_view(text),
+                    code != ProbeResult::Answered && received.empty());
+        if (!received.empty()) {
+            record(FrameDirection::Received, received);
+            pendingFrames_.back().outcome =
+                code == ProbeResult::Answered ? std::string(kOutcomeAccepted) : text;
+            pendingFrames_.back().error = code != ProbeResult::Answered;
+        }
+    }
     if (parameter != nullptr) {
-        std::string text;
-        LinkErrorText(code, text);
         parameter->setStatusText(std::move(text));
     }
     return code;

@@ -6,15 +6,19 @@
 // dialogs never interleave frames; ExchangeParameter holds the lock for its
 // whole exchange (attributes, value, and opening and closing a closed port).
 // The program-wide values (run result code, protocol selector, program
-// modes) come from the LinkContext it is given.
+// modes) come from the LinkContext it is given. Every frame sent and
+// received is reported to the frame observers (the bus monitor, the trace
+// file) once its exchange is over.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "comm/frame_observer.h"
 #include "comm/link_context.h"
 #include "comm/probe_framing.h"
 #include "comm/serial_port.h"
@@ -79,12 +83,45 @@ public:
     // given); NotPossible with 11-bit addressing or an unknown framing.
     ProbeResult ProbeFrame(int selector, Parameter* parameter = nullptr);
 
+    // Observers of the frames on the line; an observer must be removed
+    // before it goes. Removing waits for a report in progress to end. With
+    // no observer the frames are not recorded at all.
+    void addFrameObserver(FrameObserver* observer);
+    void removeFrameObserver(FrameObserver* observer);
+
     // The text of the port-open failure box, with the reason when the system
     // gave one we can explain.
     static std::string openFailureText(const std::string& portName, const std::string& device,
                                        int error);
 
 private:
+    // What the frames of the exchange in progress are about (guarded by
+    // lock_): the parameter's network name or "M.s.t.r.", its linear index,
+    // the value text a write sends.
+    struct FrameLabel {
+        std::string name;
+        int linearIndex = -1;
+        std::string valueText;
+    };
+    // Counts the nesting of exchanges; the outermost one's end reports the
+    // frames recorded meanwhile.
+    class ReportAfter {
+    public:
+        explicit ReportAfter(DeviceLink& link) : link_(link) { ++link_.exchangeDepth_; }
+        ~ReportAfter();
+        ReportAfter(const ReportAfter&) = delete;
+        ReportAfter& operator=(const ReportAfter&) = delete;
+
+    private:
+        DeviceLink& link_;
+    };
+
+    bool reportingFrames() const { return reporting_.load(std::memory_order_relaxed); }
+    void publishFrames();
+    // A read or write answer decoded to `value`: the last answer recorded
+    // carries it.
+    void noteAnswerValue(const std::string& value);
+
     ExchangeResult exchangeOne(Parameter& parameter, bool read, std::vector<std::string>* trace);
     ExchangeResult exchangeAttributes(Parameter& parameter, bool read);
     ExchangeResult exchangeNetworkName(Parameter& parameter, bool read,
@@ -97,6 +134,14 @@ private:
     // An earlier request went unanswered in time, so its answer may still
     // arrive during the next exchange (guarded by lock_).
     bool answerMayBeLate_ = false;
+
+    std::mutex observersMutex_;
+    std::vector<FrameObserver*> observers_;  // guarded by observersMutex_
+    std::atomic<bool> reporting_{false};
+    // Guarded by lock_.
+    std::vector<FrameRecord> pendingFrames_;
+    FrameLabel label_;
+    int exchangeDepth_ = 0;
 };
 
 }  // namespace tarn

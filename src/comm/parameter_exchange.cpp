@@ -102,6 +102,9 @@ ExchangeResult DeviceLink::ExchangeParameter(Parameter& parameter, bool read,
 
 ExchangeResult DeviceLink::ExchangeParameter(const ExchangeRequest& request) {
     std::lock_guard lock(lock_);
+    // The frames of the whole exchange (a composite name's four codes too)
+    // are reported together when it ends.
+    ReportAfter report(*this);
     // A closed port is opened for this exchange and closed again. A port
     // that cannot be opened fails the exchange at once: resending into a
     // closed port would only report a line fault instead of the port.
@@ -163,7 +166,13 @@ ExchangeResult DeviceLink::exchangeAttributes(Parameter& parameter, bool read) {
 
     std::vector<std::uint8_t> answer;
     std::string status = parameter.statusText();
-    if (!TransactFrame(readFlag, attributeHash, data, answer, status, parameter.addressOffset())) {
+    label_ = {std::string(kAttributeCommand),
+              parameter.hasLinearIndex() ? static_cast<int>(parameter.linearIndex()) : -1,
+              {}};
+    const bool transacted =
+        TransactFrame(readFlag, attributeHash, data, answer, status, parameter.addressOffset());
+    label_ = {};
+    if (!transacted) {
         parameter.setStatusText(std::move(status));
         return ExchangeResult::AttributesFailed;
     }
@@ -213,8 +222,13 @@ ExchangeResult DeviceLink::exchangeOne(Parameter& parameter, bool read,
 
     std::vector<std::uint8_t> answer;
     std::string status = parameter.statusText();
-    if (!TransactFrame(read, parameter.nameHash(), data, answer, status,
-                       parameter.addressOffset())) {
+    label_ = {parameter.networkName(),
+              parameter.hasLinearIndex() ? static_cast<int>(parameter.linearIndex()) : -1,
+              read ? std::string() : parameter.valueText()};
+    const bool transacted =
+        TransactFrame(read, parameter.nameHash(), data, answer, status, parameter.addressOffset());
+    label_ = {};
+    if (!transacted) {
         parameter.setStatusText(std::move(status));
         return ExchangeResult::Failed;
     }
@@ -228,6 +242,9 @@ ExchangeResult DeviceLink::exchangeOne(Parameter& parameter, bool read,
         parameter.setStatusText(std::string(kTextCannotDecode));
         parameter.setValueText({});
         return ExchangeResult::Undecodable;
+    }
+    if (reportingFrames()) {
+        noteAnswerValue(parameter.valueText());
     }
     parameter.clearChanges();
     return ExchangeResult::Ok;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "comm/frame_source.h"
 #include "model/parameter.h"
 
 namespace tarn {
@@ -120,6 +121,8 @@ void ScanThread::rebuildQueue() {
 }
 
 void ScanThread::run() {
+    // The frames of the scanners.
+    const FrameSourceScope source(FrameSource::Scanner);
     std::unique_lock lock(mutex_);
     const auto wakeUp = [this] { return stopping_ || timersChanged_; };
     while (!stopping_) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "comm/device_link.h"
+#include "comm/frame_source.h"
 #include "model/parameter.h"
 #include "platform/numbers.h"
 #include "platform/text.h"
@@ -160,6 +161,7 @@ std::vector<std::string> SinglePointAccess::ExecuteCommand(const SinglePointRequ
     if (write) {
         parameter.setValueText(request.valueToWrite);
     }
+    const FrameSourceScope source(FrameSource::SinglePoint);
     const ExchangeResult result = link_.ExchangeParameter(parameter, !write, &log);
     if (result != ExchangeResult::Ok) {
         addLines(log, parameter.statusText());

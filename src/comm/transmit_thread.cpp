@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "comm/frame_source.h"
+
 namespace tarn {
 
 TransmitThread::~TransmitThread() {
@@ -70,6 +72,8 @@ bool TransmitThread::stop(std::chrono::milliseconds bound) {
 }
 
 void TransmitThread::run() {
+    // The frames of the tasks.
+    const FrameSourceScope source(FrameSource::Task);
     id_.store(std::this_thread::get_id());
     std::unique_lock lock(mutex_);
     while (true) {

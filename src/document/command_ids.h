@@ -41,6 +41,7 @@ enum Id : int {
     kForgetValue = 32811,
     kExportHtml = 32804,
     kTrendPlots = 32851,  // "Графики": shows or hides the trend plot window
+    kBusMonitor = 32852,  // "Монитор обмена": shows or hides the bus monitor
     // Files and help.
     kNew = 57600,
     kOpen = 57601,

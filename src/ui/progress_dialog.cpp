@@ -70,16 +70,43 @@ void CProgressDialog::setTotal(int total) {
 }
 
 void CProgressDialog::applyUpdate(const ProgressUpdate& update) {
-    log_->addItem(qstr(update.line));
-    if (update.scrollToEnd) {
+    applyUpdates({update});
+}
+
+void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(updates.size()));
+    bool scroll = false;
+    const ProgressUpdate* elapsed = nullptr;
+    const ProgressUpdate* counts = nullptr;
+    for (const ProgressUpdate& update : updates) {
+        lines << qstr(update.line);
+        scroll = scroll || update.scrollToEnd;
+        if (!update.elapsed.empty()) {
+            elapsed = &update;
+        }
+        if (!update.counts.empty()) {
+            counts = &update;
+        }
+    }
+    log_->addItems(lines);
+    if (scroll) {
         log_->scrollToBottom();
     }
-    if (!update.elapsed.empty()) {
-        elapsed_->setText(qstr(update.elapsed));
+    // A label given a new text lays the window out again: only real changes
+    // are given (the time changes once a second).
+    const auto show = [](QLabel* label, const std::string& text) {
+        const QString shown = qstr(text);
+        if (label->text() != shown) {
+            label->setText(shown);
+        }
+    };
+    if (elapsed != nullptr) {
+        show(elapsed_, elapsed->elapsed);
     }
-    if (!update.counts.empty()) {
-        counts_->setText(qstr(update.counts));
-        bar_->setValue(std::clamp(update.position, bar_->minimum(), bar_->maximum()));
+    if (counts != nullptr) {
+        show(counts_, counts->counts);
+        bar_->setValue(std::clamp(counts->position, bar_->minimum(), bar_->maximum()));
     }
 }
 

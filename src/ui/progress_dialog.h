@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "comm/progress_display.h"
 
@@ -38,6 +39,9 @@ public:
 
     // Adds the update's line to the log and shows its figures.
     void applyUpdate(const ProgressUpdate& update);
+    // The same for several updates at once: the log takes their lines in
+    // one insertion and scrolls once, the figures are the last ones given.
+    void applyUpdates(const std::vector<ProgressUpdate>& updates);
     // Closes the window and ends its modal loop.
     void finish();
 

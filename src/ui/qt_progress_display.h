@@ -1,15 +1,24 @@
 // ProgressDisplay with the real progress window.
 //
 // runModal opens a CProgressDialog modally on the GUI thread; update() and
-// close() may come from any thread (the transmit thread writes the log) and
-// reach the window as queued calls. Calls that come while no window is open
-// are dropped. runModal returns only once the task has closed the window,
-// also when the window went before (its owner was closed).
+// close() may come from any thread (the transmit thread writes the log).
+// Updates are gathered and reach the window in batches, at most
+// kBatchesPerSecond times a second however fast the task writes, so the log
+// is laid out and painted once per batch, not once per line; close() hands
+// over what is left first. Calls that come while no window is open are
+// dropped. runModal returns only once the task has closed the window, also
+// when the window went before (its owner was closed). In a run without a
+// screen (setShown(false)) the window is never shown, so nothing is laid out
+// or painted that nobody could see; runModal waits for the task all the
+// same.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
 
 #include "comm/progress_display.h"
 #include "ui/gui_relay.h"
@@ -20,10 +29,14 @@ class CProgressDialog;
 
 class QtProgressDisplay : public ProgressDisplay {
 public:
+    static constexpr int kBatchesPerSecond = 20;
+
     explicit QtProgressDisplay(QWidget* owner = nullptr) : owner_(owner) {}
 
     // The window that owns the progress window (the main window).
     void setOwner(QWidget* owner) { owner_ = owner; }
+    // False: the window is not shown (a run without a screen).
+    void setShown(bool shown) { shown_ = shown; }
 
     // One window at a time; a nested call returns at once.
     void runModal(const std::string& title, int total, const std::function<void()>& started,
@@ -35,11 +48,20 @@ public:
     CProgressDialog* window() const { return window_; }
 
 private:
+    // GUI thread: hands the gathered updates to the window.
+    void deliver();
+
     QPointer<QWidget> owner_;
+    bool shown_ = true;
     GuiRelay relay_;
     CProgressDialog* window_ = nullptr;
     // The task has closed its window (set from any thread).
     std::atomic<bool> closed_{false};
+    std::mutex pendingMutex_;
+    std::vector<ProgressUpdate> pending_;  // guarded by pendingMutex_
+    bool deliveryPosted_ = false;          // guarded by pendingMutex_
+    // GUI thread: when the last batch went to the window.
+    std::chrono::steady_clock::time_point lastDelivery_;
 };
 
 }  // namespace tarn

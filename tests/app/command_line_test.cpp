@@ -34,11 +34,12 @@ TEST(CommandLine, AbsolutePathsAreFileNamesUnlessTheyStartWithAnOption) {
 }
 
 TEST(CommandLine, DashOptionsCarryOneOptionAndKeepPathsAsTyped) {
-    const CommandLine line =
-        parseCommandLine({"-WRITE", "-elog:\"/tmp/Errors/Log.TXT\"", "-exitevent:MyStop",
-                          "-port:0x0A", "-bps:19200", "-ALen:011", "-unknown:1"});
+    const CommandLine line = parseCommandLine(
+        {"-WRITE", "-elog:\"/tmp/Errors/Log.TXT\"", "-exitevent:MyStop", "-port:0x0A", "-bps:19200",
+         "-ALen:011", "-unknown:1", "-Trace:/tmp/Bus Trace/Line.LOG"});
     EXPECT_TRUE(line.hasB(CL::kWrite));
     EXPECT_EQ(line.errorLogPath, "/tmp/Errors/Log.TXT");
+    EXPECT_EQ(line.tracePath, "/tmp/Bus Trace/Line.LOG");
     EXPECT_EQ(line.exitEventName, "MyStop");
     EXPECT_EQ(line.port, 10);
     EXPECT_EQ(line.baudRate, 19200u);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "e2e/tarn_binary_fixture.h"
@@ -168,6 +169,47 @@ TEST_F(TarnBinary, ErrorLogCollectsFailedExchangesInCp1251) {
     EXPECT_EQ(text::toCp1251(text), bytes);
     EXPECT_NE(text.find("POUt:3 - Не найден дескриптор\n"), std::string::npos)
         << text.substr(0, 400);
+}
+
+TEST_F(TarnBinary, TheTraceHoldsOneLinePerFrameOnTheLine) {
+    startModule();
+    const auto trace = scratch_ / "Обмен" / "Trace.LOG";
+    std::filesystem::create_directories(trace.parent_path());
+    std::ofstream(trace) << "left from an earlier run\n";
+    const ToolRun run = tarn(
+        {port(), "-trace:" + trace.string(), "-read", "-close", (scratch_ / "t.tarn").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    std::vector<std::vector<std::string>> sent;
+    int received = 0;
+    std::istringstream lines(readFileBytes(trace));
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> columns;
+        std::istringstream cut(line);
+        for (std::string column; std::getline(cut, column, '\t');) {
+            columns.push_back(column);
+        }
+        ASSERT_GE(columns.size(), 6u) << line;
+        if (columns[2] == "->") {
+            sent.push_back(columns);
+        } else {
+            EXPECT_EQ(columns[2], "<-") << line;
+            ++received;
+        }
+    }
+    // The module saw every frame the trace says went out, in that order; the
+    // start-up's search of the module is there too.
+    const auto logged = module_.frameLog();
+    ASSERT_GT(logged.size(), 300u);
+    ASSERT_EQ(sent.size(), logged.size());
+    EXPECT_EQ(received, static_cast<int>(logged.size()));
+    for (std::size_t i = 0; i < logged.size(); ++i) {
+        char hash[8];
+        std::snprintf(hash, sizeof hash, "%04X", logged[i].frame.hash);
+        ASSERT_EQ(sent[i][6], hash) << "frame " << i;
+    }
+    EXPECT_EQ(sent.front()[3], "поиск связи");
+    EXPECT_EQ(sent.back()[3], "задача");
 }
 
 // A read slow enough to be stopped half-way: every answer waits.

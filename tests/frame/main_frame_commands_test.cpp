@@ -13,8 +13,8 @@
 #include <QToolBar>
 #include <fstream>
 
-#include "document/command_ids.h"
 #include "app/main_frame.h"
+#include "document/command_ids.h"
 
 namespace tarn {
 namespace {
@@ -68,8 +68,8 @@ TEST(MainFrameCommands, TheToolbarKeepsItsOrder) {
     for (const QAction* action : bar->actions()) {
         ids.push_back(action->isSeparator() ? 0 : action->data().toInt());
     }
-    EXPECT_EQ(ids, (QList<int>{57600, 57601, 57603, 0, 139, 140, 256, 0, 279, 280, 281, 0, 301, 0,
-                               276, 277, 0, 57664}));
+    EXPECT_EQ(ids, (QList<int>{57600, 57601, 57603, 0, 139, 140, 256, 0,     279, 280,
+                               281,   0,     301,   0, 276, 277, 0,   32852, 0,   57664}));
 }
 
 TEST(MainFrameCommands, TheStatusBarShowsTheLockKeys) {

@@ -32,6 +32,7 @@ struct Options {
     bool exchange = true;
     bool files = true;
     bool scanners = true;
+    bool monitor = true;  // the reads with the bus monitor off and on
 };
 
 double seconds(Clock::duration d);
@@ -81,6 +82,10 @@ void runFiles(TarnDocument& document, const std::filesystem::path& folder);
 void runScanners(const Options& options, TarnDocument& document, UserInteraction& ui);
 // The scanner case through the tree view, without and with a trend plot
 // (needs the QApplication).
+// With the bus monitor too.
 void runPlotScanners(const Options& options, TarnDocument& document, UserInteraction& ui);
+// The read of the tree through the real progress window, bus monitor off and
+// on (needs the QApplication).
+void runMonitoredReads(const Options& options, TarnDocument& document, UserInteraction& ui);
 
 }  // namespace tarn::bench

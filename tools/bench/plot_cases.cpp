@@ -1,7 +1,8 @@
 // The trend-plot part of tarn-bench: the fifty scanners of the scanner case,
 // their results going to the tree view through its queued calls as in the
-// program, once without the plot and once with ten of them on a shown plot
-// (offscreen). It prints the processor time of both and their ratio.
+// program: without the plot, with ten of them on a shown plot, and with the
+// plot and a shown bus monitor taking every frame (offscreen). It prints the
+// processor time of each and its ratio to the first.
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -14,6 +15,8 @@
 
 #include "bench/bench_line.h"
 #include "bench/bench_support.h"
+#include "ui/bus_monitor_dock.h"
+#include "ui/bus_monitor_view.h"
 #include "ui/tarn_tree_view.h"
 #include "ui/trend_plot_view.h"
 
@@ -64,7 +67,7 @@ struct PlotFigures {
 };
 
 PlotFigures plotCase(const Options& options, TarnDocument& document, bool lineTiming, bool plot,
-                     UserInteraction& ui) {
+                     bool monitor, UserInteraction& ui) {
     PlotFigures figures;
     auto module = makeModule(options.container, 115200);
     const auto owned = makeScanners(*document.scanners());
@@ -95,6 +98,15 @@ PlotFigures plotCase(const Options& options, TarnDocument& document, bool lineTi
         view.setTrendPlot(plotView.get());
         plotView->show();
     }
+    FrameQueue queue(BusMonitorView::kQueueCapacity);
+    std::unique_ptr<BusMonitorDock> monitorWindow;
+    if (monitor) {
+        bench.link().addFrameObserver(&queue);
+        monitorWindow = std::make_unique<BusMonitorDock>(queue);
+        monitorWindow->setFloating(true);
+        monitorWindow->resize(1200, 400);
+        monitorWindow->show();
+    }
     QApplication::processEvents();
 
     CountingForwarder receiver(view);
@@ -117,6 +129,7 @@ PlotFigures plotCase(const Options& options, TarnDocument& document, bool lineTi
     const double programCpu = processCpuSeconds() - cpuBefore - simCpu;
     engine.StopThreads();
     engine.setPollResultReceiver(nullptr);
+    bench.link().removeFrameObserver(&queue);
     // The results still queued for the view go before the scanners do.
     QApplication::processEvents();
     view.setTrendPlot(nullptr);
@@ -200,15 +213,22 @@ void runPlotScanners(const Options& options, TarnDocument& document, UserInterac
     std::printf(
         "(program-CPU: the process's processor time without the simulator's thread,\n"
         " in %% of one core)\n");
-    std::printf("  line       plot  polls/s  program-CPU  redraws/s\n");
+    std::printf("  line       plot monitor  polls/s  program-CPU  redraws/s\n");
     for (const bool lineTiming : {true, false}) {
-        const PlotFigures off = plotCase(options, document, lineTiming, false, ui);
-        const PlotFigures on = plotCase(options, document, lineTiming, true, ui);
+        const PlotFigures off = plotCase(options, document, lineTiming, false, false, ui);
+        const PlotFigures on = plotCase(options, document, lineTiming, true, false, ui);
+        const PlotFigures both = plotCase(options, document, lineTiming, true, true, ui);
         const char* line = lineTiming ? "timed" : "immediate";
-        std::printf("  %-9s  off  %8.1f   %7.3f %%\n", line, off.pollsPerSecond, off.programCpu);
-        std::printf("  %-9s  on   %8.1f   %7.3f %%   %6.1f   (on/off %.2f)\n", line,
-                    on.pollsPerSecond, on.programCpu, on.redrawsPerSecond,
-                    off.programCpu > 0 ? on.programCpu / off.programCpu : 0.0);
+        const auto ratio = [&off](double cpu) {
+            return off.programCpu > 0 ? cpu / off.programCpu : 0.0;
+        };
+        std::printf("  %-9s  off  off     %8.1f   %7.3f %%\n", line, off.pollsPerSecond,
+                    off.programCpu);
+        std::printf("  %-9s  on   off     %8.1f   %7.3f %%   %6.1f   (on/off %.2f)\n", line,
+                    on.pollsPerSecond, on.programCpu, on.redrawsPerSecond, ratio(on.programCpu));
+        std::printf("  %-9s  on   on      %8.1f   %7.3f %%   %6.1f   (on/off %.2f)\n", line,
+                    both.pollsPerSecond, both.programCpu, both.redrawsPerSecond,
+                    ratio(both.programCpu));
         std::fflush(stdout);
     }
     redrawCost(ui);

@@ -10,7 +10,10 @@
 // - The parse and instantiation time of the tree of every mode, and the
 //   store and load time of a configuration file.
 // - The processor time of 50 scanners polling every 100 ms, and of the
-//   same through the tree view without and with a trend plot (offscreen).
+//   same through the tree view without and with a trend plot and the bus
+//   monitor (offscreen).
+// - The read of the tree through the real progress window with the bus
+//   monitor off and on: line use and processor time per frame.
 //
 // It prints figures and asserts nothing. See docs/performance.md.
 #include <QApplication>
@@ -37,7 +40,8 @@ const char* const kUsage =
     "  --turnaround US     the simulated module's turnaround in microseconds (default 0)\n"
     "  --scan-seconds S    how long the scanners poll per case (default 30)\n"
     "  --trees FILE        the tree container (default: tarn.tree.dat beside tarn-bench)\n"
-    "  --only WHAT         exchange, files or scanners: only that part\n";
+    "  --only WHAT         exchange, files, scanners or monitor: only that part\n"
+    "                      (monitor: the reads with the bus monitor off and on)\n";
 
 std::optional<Options> parseOptions(int argc, char** argv) {
     Options options;
@@ -68,7 +72,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.exchange = what == "exchange";
             options.files = what == "files";
             options.scanners = what == "scanners";
-            if (!options.exchange && !options.files && !options.scanners) {
+            options.monitor = what == "monitor";
+            if (!options.exchange && !options.files && !options.scanners && !options.monitor) {
                 return std::nullopt;
             }
         } else {
@@ -116,6 +121,9 @@ int main(int argc, char** argv) {
                 seconds(Clock::now() - loadStart) * 1000);
     if (options->exchange) {
         runExchange(*options, document, ui);
+    }
+    if (options->monitor) {
+        runMonitoredReads(*options, document, ui);
     }
     if (options->files) {
         runFiles(document, scratch.path());

@@ -27,6 +27,7 @@
 #include <string>
 
 #include "app/main_frame.h"
+#include "bus_monitor_picture.h"
 #include "comm/apply_command.h"
 #include "comm/connection_search.h"
 #include "comm/device_detection.h"
@@ -456,5 +457,6 @@ int main(int argc, char** argv) {
     ok = serviceDialogs(folder, settingsFolder.path()) && ok;
     ok = passwordDialog(folder, settingsFolder.path()) && ok;
     ok = screenshots::trendPlotPicture(folder, settingsFolder.path()) && ok;
+    ok = screenshots::busMonitorPicture(folder, settingsFolder.path()) && ok;
     return ok ? 0 : 1;
 }

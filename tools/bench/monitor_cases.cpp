@@ -1,0 +1,125 @@
+// The bus-monitor part of tarn-bench: the read of the whole tree through the
+// program's real progress window, as an unattended run does it, with the bus
+// monitor off and on (a shown window of its own). It prints, side by side,
+// the line use (ideal line time / measured time), its ratio on/off, and the
+// program's processor time per frame.
+#include <QApplication>
+#include <QGuiApplication>
+#include <cstdio>
+
+#include "bench/bench_line.h"
+#include "bench/bench_support.h"
+#include "bench/counting_progress_display.h"
+#include "comm/exchange_engine.h"
+#include "ui/bus_monitor_dock.h"
+#include "ui/bus_monitor_model.h"
+#include "ui/bus_monitor_view.h"
+#include "ui/qt_progress_display.h"
+
+namespace tarn::bench {
+namespace {
+
+struct ReadFigures {
+    bool ran = false;
+    long frames = 0;
+    double lineUse = 0;        // ideal line time / measured time
+    double cpuMsPerFrame = 0;  // the program's processor time, the simulator's taken out
+    int monitorRows = 0;
+};
+
+enum class Progress { Shown, Headless, Counting };
+
+// The program's progress window shown, or not shown as in a run without a
+// screen, or the counting window of the other cases.
+ReadFigures monitoredRead(const Options& options, TarnDocument& document, int baud, bool monitor,
+                          Progress progress, UserInteraction& ui) {
+    ReadFigures figures;
+    auto module = makeModule(options.container, baud);
+    BenchLine bench(*module, baud, true, options.turnaroundUs, ui);
+    if (!bench.ready()) {
+        return figures;
+    }
+    bench.link().port().setDirectionMode(SerialPort::kDirectionAutomatic);
+    QtProgressDisplay window;
+    window.setShown(progress == Progress::Shown);
+    CountingProgressDisplay counting;
+    ExchangeEngine engine(
+        bench.link(), ui,
+        progress == Progress::Counting ? static_cast<ProgressDisplay&>(counting) : window);
+    EngineSettings settings;
+    settings.closingPause = std::chrono::milliseconds(0);
+    engine.setSettings(settings);
+    if (!engine.StartThreads({})) {
+        return figures;
+    }
+    FrameQueue queue(BusMonitorView::kQueueCapacity);
+    std::unique_ptr<BusMonitorDock> monitorWindow;
+    if (monitor) {
+        bench.link().addFrameObserver(&queue);
+        monitorWindow = std::make_unique<BusMonitorDock>(queue);
+        monitorWindow->setFloating(true);
+        monitorWindow->resize(1200, 400);
+        monitorWindow->show();
+        QApplication::processEvents();
+    }
+    forEachParameter(*document.root(), [](Parameter& p) { p.setStatusText({}); });
+    bench.server().resetStatistics();
+    const double cpuBefore = processCpuSeconds();
+    const double simBefore = bench.server().serverCpuSeconds();
+    const auto start = Clock::now();
+    figures.ran = engine.RunReadBranch(document.root());
+    const double measured = seconds(Clock::now() - start);
+    const double simCpu = bench.server().serverCpuSeconds() - simBefore;
+    const double programCpu = processCpuSeconds() - cpuBefore - simCpu;
+    const sim::LineStatistics line = bench.server().statistics();
+    engine.StopThreads();
+    if (monitor) {
+        bench.link().removeFrameObserver(&queue);
+        monitorWindow->monitor().takeFrames();
+        figures.monitorRows = monitorWindow->monitor().model().rowCount();
+    }
+    const double character = characterMs(baud) / 1000;
+    const double ideal = static_cast<double>(line.charactersIn + line.charactersOut) * character +
+                         static_cast<double>(line.answers) * options.turnaroundUs / 1e6;
+    figures.frames = line.requests;
+    figures.lineUse = measured > 0 ? ideal / measured : 0;
+    figures.cpuMsPerFrame = line.requests > 0 ? 1000.0 * programCpu / line.requests : 0;
+    return figures;
+}
+
+}  // namespace
+
+void runMonitoredReads(const Options& options, TarnDocument& document, UserInteraction& ui) {
+    std::printf(
+        "\nRead of the mode-%u tree through the real progress window, bus monitor off and on\n"
+        "(platform %s, direction mode 1; cpu-ms: the program's processor time per frame,\n"
+        " the simulator's thread taken out; use: ideal line time / measured)\n",
+        kBenchMode, qPrintable(QGuiApplication::platformName()));
+    std::printf(
+        "    baud  progress  frames  use-off   use-on  on/off  cpu-ms-off  cpu-ms-on  rows\n");
+    for (const int baud : options.speeds) {
+        const std::pair<Progress, const char*> kinds[] = {{Progress::Shown, "shown"},
+                                                          {Progress::Headless, "headless"}};
+        for (const auto& [kind, name] : kinds) {
+            const ReadFigures off = monitoredRead(options, document, baud, false, kind, ui);
+            const ReadFigures on = monitoredRead(options, document, baud, true, kind, ui);
+            if (!off.ran || !on.ran) {
+                std::printf("  %6d  %-8s  the read did not run\n", baud, name);
+                continue;
+            }
+            std::printf("  %6d  %-8s  %6ld   %6.4f   %6.4f  %6.4f     %7.3f    %7.3f  %4d\n", baud,
+                        name, off.frames, off.lineUse, on.lineUse,
+                        off.lineUse > 0 ? on.lineUse / off.lineUse : 0.0, off.cpuMsPerFrame,
+                        on.cpuMsPerFrame, on.monitorRows);
+            std::fflush(stdout);
+        }
+        // The exchange alone, with the counting window of the other cases.
+        const ReadFigures bare =
+            monitoredRead(options, document, baud, false, Progress::Counting, ui);
+        std::printf("  %6d  counting  %6ld   %6.4f                       %7.3f\n", baud,
+                    bare.frames, bare.lineUse, bare.cpuMsPerFrame);
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace tarn::bench
