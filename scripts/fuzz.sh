@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the fuzz targets of fuzz/ with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) in ./build-fuzz (or $TARN_FUZZ_BUILD_DIR) and
-# runs each one for SECONDS seconds (default 60) on a copy of its seed corpus.
+# runs each one for SECONDS seconds (default 60) on a copy of its seed corpus;
+# SECONDS 0 only builds them. For long runs see scripts/fuzz-campaign.sh.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #
@@ -53,6 +54,8 @@ if [ ! -f "$BUILD_DIR/build.ninja" ]; then
 fi
 # Only the fuzz targets, the libraries they need and the tree container.
 cmake --build "$BUILD_DIR" --target tarn_fuzz -j "$(nproc)"
+# SECONDS 0: only build (scripts/fuzz-campaign.sh uses it).
+[ "$SECONDS_PER_TARGET" -eq 0 ] && exit 0
 
 if [ $# -gt 0 ]; then
     TARGETS="$*"
