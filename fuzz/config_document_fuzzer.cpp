@@ -25,7 +25,6 @@ fuzz::SilentInteraction ui;
 SettingsStore* settings = nullptr;
 TarnDocument* document = nullptr;
 TarnDocument* second = nullptr;
-TarnDocument* third = nullptr;
 
 }  // namespace
 
@@ -38,7 +37,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::filesystem::copy_file(treeContainerPath(), container);
     document = new TarnDocument(ui, *settings, container);
     second = new TarnDocument(ui, *settings, container);
-    third = new TarnDocument(ui, *settings, container);
     return 0;
 }
 
@@ -67,23 +65,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto byte = static_cast<unsigned char>(c);
         return (byte < 0x20 && byte != '\n') || byte == 0x7F;
     }));
-    const QByteArray json = QJsonDocument(dumpJson(document->mode(), entries)).toJson();
-    const QJsonDocument reread = QJsonDocument::fromJson(json);
-    fuzzCheck(reread.isObject());
-    fuzzCheck(reread.object()["parameters"].toArray().size() ==
-              static_cast<qsizetype>(entries.size()));
+    // The JSON form takes the same path whatever the values hold, and
+    // building it costs more than the rest of an input: one input in eight
+    // (by its size, so that a finding replays alike) writes and rereads it.
+    if (size % 8 == 0) {
+        const QByteArray json = QJsonDocument(dumpJson(document->mode(), entries)).toJson();
+        const QJsonDocument reread = QJsonDocument::fromJson(json);
+        fuzzCheck(reread.isObject());
+        fuzzCheck(reread.object()["parameters"].toArray().size() ==
+                  static_cast<qsizetype>(entries.size()));
+    }
     fuzzCheck(compareConfigurations(entries, entries).empty());
 
     // A loaded configuration saves into a file that loads again. Records
     // whose keys the fresh tree does not have are dropped on that first
-    // load; from then on saving and loading change nothing.
+    // load; the file saved then holds only what the tree has, and loading it
+    // into a fresh tree of its mode and saving again gives the same bytes.
     const std::vector<std::uint8_t> saved = document->serialize();
     fuzzCheck(second->deserialize(saved) == TarnDocument::LoadResult::Loaded);
     fuzzCheck(second->mode() == document->mode());
     // ... and holds the same values and attributes under the same keys.
     fuzzCheck(compareConfigurations(entries, configurationEntries(*second->root())).empty());
-    const std::vector<std::uint8_t> resaved = second->serialize();
-    fuzzCheck(third->deserialize(resaved) == TarnDocument::LoadResult::Loaded);
-    fuzzCheck(third->serialize() == resaved);
+    fuzzCheck(second->serialize() == saved);
     return 0;
 }

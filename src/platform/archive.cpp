@@ -24,8 +24,8 @@ void ArchiveWriter::writeDword(std::uint32_t value) {
 }
 
 void ArchiveWriter::writeText(std::string_view utf8) {
-    const std::string bytes = text::toCp1251(utf8);
-    const std::size_t length = bytes.size();
+    text::toCp1251(utf8, text_);
+    const std::size_t length = text_.size();
     if (length < 0xFF) {
         writeByte(static_cast<std::uint8_t>(length));
     } else if (length < 0xFFFE) {
@@ -36,7 +36,7 @@ void ArchiveWriter::writeText(std::string_view utf8) {
         writeWord(0xFFFF);
         writeDword(static_cast<std::uint32_t>(length));
     }
-    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    bytes_.insert(bytes_.end(), text_.begin(), text_.end());
 }
 
 void ArchiveWriter::writeClass(std::string_view className, std::uint16_t schema) {

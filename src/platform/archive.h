@@ -51,6 +51,7 @@ private:
     };
     std::vector<std::uint8_t> bytes_;
     std::vector<ClassEntry> classes_;
+    std::string text_;  // the CP1251 form of the text being written
 };
 
 class ArchiveReader {

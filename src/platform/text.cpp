@@ -217,11 +217,13 @@ std::string fromCp1251(std::string_view bytes) {
     return out;
 }
 
-std::string toCp1251(std::string_view utf8) {
+void toCp1251(std::string_view utf8, std::string& out) {
     if (asciiPrefix(utf8) == utf8.size()) {
-        return std::string(utf8);
+        out.assign(utf8);
+        return;
     }
-    std::string out(utf8.size(), '\0');
+    // One byte per character: never more bytes than the UTF-8 text has.
+    out.resize(utf8.size());
     char* next = out.data();
     std::size_t pos = 0;
     while (pos < utf8.size()) {
@@ -236,6 +238,11 @@ std::string toCp1251(std::string_view utf8) {
         *next++ = b < 0 ? '?' : static_cast<char>(b);
     }
     out.resize(static_cast<std::size_t>(next - out.data()));
+}
+
+std::string toCp1251(std::string_view utf8) {
+    std::string out;
+    toCp1251(utf8, out);
     return out;
 }
 

@@ -21,6 +21,8 @@ std::string fromCp1251(std::string_view bytes);
 // UTF-8, becomes one '?' (the replacement Windows itself uses), so the result
 // always has exactly one byte per character of the input.
 std::string toCp1251(std::string_view utf8);
+// The same into `out`, replacing what it held and reusing its storage.
+void toCp1251(std::string_view utf8, std::string& out);
 
 // True when every character of the UTF-8 text has a CP1251 byte.
 bool representableInCp1251(std::string_view utf8);
