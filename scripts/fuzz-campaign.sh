@@ -5,8 +5,9 @@
 # ~/.cache/tarn-fuzz/<target>; the seeds of fuzz/corpus/ are added to it).
 # A target runs in rounds of at most ROUND seconds (default 360) so that a
 # crash does not end its campaign: each crash, leak or hang is copied to
-# tests/data/fuzz_regressions/<target>/ under its libFuzzer name, for a
-# regression test to replay it. Prints each round's last status line.
+# tests/data/fuzz_regressions/<target>/ under its libFuzzer name, where the
+# test suite replays it (test fuzz_replay.<target>) once it is committed.
+# Prints each round's last status line.
 #
 #   scripts/fuzz-campaign.sh MINUTES [TARGET...]
 set -eu
@@ -52,7 +53,7 @@ campaign_target() {
         [ -f "$finding" ] || continue
         mkdir -p "tests/data/fuzz_regressions/$target"
         if cp -n "$finding" "tests/data/fuzz_regressions/$target/"; then
-            echo "fuzz-campaign: $target: new finding $(basename "$finding") kept for a regression test" >&2
+            echo "fuzz-campaign: $target: new finding $(basename "$finding") kept; the suite replays it (fuzz_replay.$target)" >&2
         fi
     done
 }
