@@ -83,6 +83,10 @@ QSize CachedTextDelegate::sizeHint(const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
+    if (cell.text.isEmpty() || !cell.icon.isNull() ||
+        cell.features.testFlag(QStyleOptionViewItem::HasCheckIndicator)) {
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
     const QSizeF size = laidOut(cell.text, cell.font).size();
     return {static_cast<int>(std::ceil(size.width())) + 2 * textMargin(cell),
             std::max(static_cast<int>(std::ceil(size.height())), cell.fontMetrics.height()) + 2};

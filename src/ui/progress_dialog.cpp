@@ -116,7 +116,14 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
     }
     if (counts != nullptr) {
         show(counts_, counts->counts);
-        bar_->setValue(std::clamp(counts->position, bar_->minimum(), bar_->maximum()));
+        // QProgressBar repaints itself at once on a visible step; with its
+        // updates held the step is painted with the rest of the batch.
+        const int position = std::clamp(counts->position, bar_->minimum(), bar_->maximum());
+        if (position != bar_->value()) {
+            bar_->setUpdatesEnabled(false);
+            bar_->setValue(position);
+            bar_->setUpdatesEnabled(true);
+        }
     }
 }
 
