@@ -20,6 +20,7 @@
 #include "comm/frame_text.h"
 #include "ui/bus_monitor_export.h"
 #include "ui/bus_monitor_model.h"
+#include "ui/cached_text_delegate.h"
 
 namespace tarn {
 namespace {
@@ -45,6 +46,9 @@ BusMonitorView::BusMonitorView(FrameQueue& queue, QWidget* parent)
 
     table_->setObjectName("frames");
     table_->setModel(filter_);
+    // The table is repainted with every batch of frames: texts it has laid
+    // out before (addresses, names, outcomes) are only drawn.
+    table_->setItemDelegate(new CachedTextDelegate(table_));
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setWordWrap(false);

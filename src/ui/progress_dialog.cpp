@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/qt_strings.h"
+#include "ui/cached_text_delegate.h"
 
 namespace tarn {
 CProgressDialog::CProgressDialog(QWidget* parent)
@@ -27,9 +28,13 @@ CProgressDialog::CProgressDialog(QWidget* parent)
     log_->setSelectionMode(QAbstractItemView::NoSelection);
     log_->setFocusPolicy(Qt::NoFocus);
     log_->setUniformItemSizes(true);
+    log_->setItemDelegate(new CachedTextDelegate(log_));
     log_->setMinimumSize(460, 220);
 
     elapsed_->setObjectName(QStringLiteral("elapsed"));
+    // Room for hours of four digits; the counts get theirs in setTotal.
+    elapsed_->setFixedSize(elapsed_->fontMetrics().horizontalAdvance(QStringLiteral("0000:00:00")),
+                           elapsed_->fontMetrics().height());
     counts_->setObjectName(QStringLiteral("counts"));
     bar_->setObjectName(QStringLiteral("bar"));
     bar_->setTextVisible(false);
@@ -38,9 +43,9 @@ CProgressDialog::CProgressDialog(QWidget* parent)
 
     auto* figures = new QGridLayout;
     figures->addWidget(new QLabel(QStringLiteral("Обмен идет:"), this), 0, 0);
-    figures->addWidget(elapsed_, 0, 1);
+    figures->addWidget(elapsed_, 0, 1, Qt::AlignLeft);
     figures->addWidget(new QLabel(QStringLiteral("Обработано пар-ов:"), this), 1, 0);
-    figures->addWidget(counts_, 1, 1);
+    figures->addWidget(counts_, 1, 1, Qt::AlignLeft);
     figures->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -67,6 +72,11 @@ void CProgressDialog::setTotal(int total) {
     // total shows an empty bar instead.
     bar_->setRange(0, total > 0 ? total : 1);
     bar_->setValue(0);
+    // "processed из total" with a digit to spare on each side.
+    const QString digits(QString::number(std::max(total, 0)).size() + 1, QLatin1Char('0'));
+    counts_->setFixedSize(
+        counts_->fontMetrics().horizontalAdvance(digits + QStringLiteral(" из ") + digits),
+        counts_->fontMetrics().height());
 }
 
 void CProgressDialog::applyUpdate(const ProgressUpdate& update) {
@@ -93,8 +103,8 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
     if (scroll) {
         log_->scrollToBottom();
     }
-    // A label given a new text lays the window out again: only real changes
-    // are given (the time changes once a second).
+    // Only real changes are given (the time changes once a second): a label
+    // given a text repaints itself.
     const auto show = [](QLabel* label, const std::string& text) {
         const QString shown = qstr(text);
         if (label->text() != shown) {
@@ -106,7 +116,14 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
     }
     if (counts != nullptr) {
         show(counts_, counts->counts);
-        bar_->setValue(std::clamp(counts->position, bar_->minimum(), bar_->maximum()));
+        // QProgressBar repaints itself at once on a visible step; with its
+        // updates held the step is painted with the rest of the batch.
+        const int position = std::clamp(counts->position, bar_->minimum(), bar_->maximum());
+        if (position != bar_->value()) {
+            bar_->setUpdatesEnabled(false);
+            bar_->setValue(position);
+            bar_->setUpdatesEnabled(true);
+        }
     }
 }
 

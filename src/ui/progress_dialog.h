@@ -4,6 +4,12 @@
 // processed and total counts ("Обработано пар-ов:"), a progress bar and the
 // button "Прервать!". The window shows what it is given; the exchange engine
 // computes every text. QtProgressDisplay opens it for each task.
+//
+// The log lays out only the rows it shows (a list of rows of one height),
+// and each of those once (CachedTextDelegate), so a repaint after a scroll
+// draws glyphs instead of shaping texts. The figures have fixed sizes (room
+// for the task's total), so a new text repaints the label alone and never
+// lays the window out again.
 #pragma once
 
 #include <QDialog>
@@ -32,7 +38,7 @@ public:
 
     // The task's title; an empty title keeps "Прибор <==> программа".
     void setTaskTitle(const std::string& title);
-    // Bar range 0..total, bar at 0.
+    // Bar range 0..total, bar at 0; the counts get room for "total из total".
     void setTotal(int total);
     // What "Прервать!" (and the window's close box or Escape) does.
     void setInterruptHandler(std::function<void()> handler) { interrupt_ = std::move(handler); }

@@ -24,10 +24,14 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
     {
         std::lock_guard lock(pendingMutex_);
         pending_.clear();
-        deliveryPosted_ = false;
     }
-    lastDelivery_ = {};
     relay_.attach(&window);
+    // The batches: what came since the last tick goes to the window. The
+    // timer has no parent, so it never goes with a window taken by its owner.
+    QTimer batches;
+    batches.setInterval(1000 / kBatchesPerSecond);
+    QObject::connect(&batches, &QTimer::timeout, &window, [this] { deliver(); });
+    batches.start();
     // Runs from the window's own event loop, so the window is up when the
     // task is handed over, and a close() from the worker finds it open.
     QTimer::singleShot(0, &window, [&started] {
@@ -46,6 +50,7 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
     // The window may have gone with its owner (the main window closed by a
     // stop request) while the task still runs: the caller goes on only once
     // the task has ended, or it would take a half-done task for a whole one.
+    batches.stop();
     while (!closed_.load()) {
         QEventLoop wait;
         QTimer::singleShot(10, &wait, &QEventLoop::quit);
@@ -59,32 +64,11 @@ void QtProgressDisplay::runModal(const std::string& title, int total,
 }
 
 void QtProgressDisplay::update(const ProgressUpdate& update) {
-    {
-        std::lock_guard lock(pendingMutex_);
-        pending_.push_back(update);
-        if (deliveryPosted_) {
-            return;  // the batch on its way takes this update too
-        }
-        deliveryPosted_ = true;
+    if (!relay_.attached()) {
+        return;  // no window: the update is dropped
     }
-    const bool posted = relay_.post([this] {
-        if (window_ == nullptr) {
-            return;
-        }
-        // A batch at most every 1/kBatchesPerSecond second.
-        using namespace std::chrono;
-        const auto interval = milliseconds(1000 / kBatchesPerSecond);
-        const auto since = steady_clock::now() - lastDelivery_;
-        const auto wait =
-            since >= interval ? milliseconds(0) : duration_cast<milliseconds>(interval - since);
-        QTimer::singleShot(wait, window_, [this] { deliver(); });
-    });
-    if (!posted) {
-        // No window: the update is dropped.
-        std::lock_guard lock(pendingMutex_);
-        pending_.clear();
-        deliveryPosted_ = false;
-    }
+    std::lock_guard lock(pendingMutex_);
+    pending_.push_back(update);
 }
 
 void QtProgressDisplay::deliver() {
@@ -92,9 +76,7 @@ void QtProgressDisplay::deliver() {
     {
         std::lock_guard lock(pendingMutex_);
         batch.swap(pending_);
-        deliveryPosted_ = false;
     }
-    lastDelivery_ = std::chrono::steady_clock::now();
     if (window_ != nullptr && !batch.empty()) {
         window_->applyUpdates(batch);
     }

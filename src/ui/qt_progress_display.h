@@ -2,10 +2,12 @@
 //
 // runModal opens a CProgressDialog modally on the GUI thread; update() and
 // close() may come from any thread (the transmit thread writes the log).
-// Updates are gathered and reach the window in batches, at most
-// kBatchesPerSecond times a second however fast the task writes, so the log
-// is laid out and painted once per batch, not once per line; close() hands
-// over what is left first. Calls that come while no window is open are
+// Updates are only gathered where they come from; a timer of the window's
+// own takes them over kBatchesPerSecond times a second, so the log is laid
+// out and painted once per batch however fast the task writes, a line shows
+// at most one batch interval after it was written, and the task's thread
+// never wakes the GUI thread for a line. close() hands over what is left
+// first, so the window shows every line before it closes. Calls that come while no window is open are
 // dropped. runModal returns only once the task has closed the window, also
 // when the window went before (its owner was closed). In a run without a
 // screen (setShown(false)) the window is never shown, so nothing is laid out
@@ -16,7 +18,6 @@
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <vector>
 
@@ -29,7 +30,7 @@ class CProgressDialog;
 
 class QtProgressDisplay : public ProgressDisplay {
 public:
-    static constexpr int kBatchesPerSecond = 20;
+    static constexpr int kBatchesPerSecond = 5;
 
     explicit QtProgressDisplay(QWidget* owner = nullptr) : owner_(owner) {}
 
@@ -59,9 +60,6 @@ private:
     std::atomic<bool> closed_{false};
     std::mutex pendingMutex_;
     std::vector<ProgressUpdate> pending_;  // guarded by pendingMutex_
-    bool deliveryPosted_ = false;          // guarded by pendingMutex_
-    // GUI thread: when the last batch went to the window.
-    std::chrono::steady_clock::time_point lastDelivery_;
 };
 
 }  // namespace tarn

@@ -563,15 +563,20 @@ void TrendPlotView::drawRange() {
     QStringList failedTexts;
     QStringList noDataTexts;
     const std::int64_t markSpacing = (to - from) * kMarkSpacingPixels / buckets;
+    // Every line's points are made first and handed over once the axes have
+    // their new ranges: a series with points recomputes its whole drawing
+    // (path and hover shape) for each change of an axis it is attached to,
+    // an empty one does nothing, so each line is computed once per drawing
+    // instead of once for its points and again for every axis that moved.
+    std::vector<QList<QPointF>> lists(drawn_.size());
     for (std::size_t i = 0; i < trends_.size() && i < drawn_.size(); ++i) {
         const TrendLine& line = trends_.line(i);
         if (hidden_.count(line.parameter) != 0) {
             // A hidden line is neither drawn nor counted for the range.
-            drawn_[i].series->clear();
             continue;
         }
         const TrendPlotPoints points = line.series.plotPoints(from, to, buckets);
-        QList<QPointF> list;
+        QList<QPointF>& list = lists[i];
         list.reserve(static_cast<qsizetype>(points.line.size()));
         for (const TrendPoint& point : points.line) {
             list.append(QPointF(static_cast<qreal>(point.timeMs), point.value));
@@ -580,7 +585,6 @@ void TrendPlotView::drawRange() {
                 high = std::max(high, point.value);
             }
         }
-        drawn_[i].series->replace(list);
         std::int64_t lastFailed = std::numeric_limits<std::int64_t>::min() / 2;
         std::int64_t lastNoData = lastFailed;
         for (const TrendSample& mark : points.marks) {
@@ -598,6 +602,11 @@ void TrendPlotView::drawRange() {
         }
     }
 
+    for (const Drawn& line : drawn_) {
+        line.series->clear();
+    }
+    failedMarks_->clear();
+    noDataMarks_->clear();
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     timeAxis_->setFormat(to - from > 86'400'000 ? "dd.MM hh:mm" : "hh:mm:ss");
     bool numbers = false;
@@ -633,6 +642,11 @@ void TrendPlotView::drawRange() {
     }
     for (QPointF& point : noData) {
         point.setY(bottom);
+    }
+    for (std::size_t i = 0; i < drawn_.size(); ++i) {
+        if (!lists[i].isEmpty()) {
+            drawn_[i].series->replace(lists[i]);
+        }
     }
     failedMarks_->replace(failed);
     noDataMarks_->replace(noData);

@@ -128,6 +128,39 @@ TEST(ProgressDisplay, AWorkerThreadFillsTheWindowAndClosesIt) {
     EXPECT_TRUE(seen.atEnd);
 }
 
+// Lines written just before the task closes its window are still in the
+// batch on its way: the window shows them before it closes.
+TEST(ProgressDisplay, TheLastLinesShowBeforeTheWindowCloses) {
+    QtProgressDisplay display;
+    Watchdog watchdog(display);
+    constexpr int kTotal = 30;
+    std::thread worker;
+    QStringList linesAtClose;
+    QString countsAtClose;
+    display.runModal(
+        "Идет чтение параметров из прибора", kTotal,
+        [&] {
+            CProgressDialog* window = display.window();
+            QObject::connect(window, &QDialog::finished, [&, window] {
+                linesAtClose = window->logLines();
+                countsAtClose = window->countsText();
+            });
+            worker = std::thread([&] {
+                for (int i = 1; i <= kTotal; ++i) {
+                    display.update(lineUpdate(i, kTotal));
+                }
+                display.close();
+            });
+        },
+        [] {});
+    worker.join();
+
+    EXPECT_FALSE(watchdog.fired);
+    ASSERT_EQ(linesAtClose.size(), kTotal);
+    EXPECT_EQ(linesAtClose.back(), QStringLiteral("Параметр 30"));
+    EXPECT_EQ(countsAtClose, QStringLiteral("30 из 30"));
+}
+
 TEST(ProgressDisplay, UpdatesWithoutCountsKeepTheFiguresAndScrollOnlyWhenAsked) {
     CProgressDialog window;
     window.setTotal(10);
