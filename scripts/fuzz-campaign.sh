@@ -49,12 +49,17 @@ campaign_target() {
         left=$((left - seconds))
         echo "fuzz-campaign: $target round $round (${seconds} s): $(grep -E '^#[0-9]+' "$log" | tail -n 1)"
     done
+    # A finding is copied once: afterwards it waits in findings/kept/, so a
+    # later campaign does not bring back one that was mended and renamed.
     for finding in "$findings"/crash-* "$findings"/leak-* "$findings"/timeout-*; do
         [ -f "$finding" ] || continue
-        mkdir -p "tests/data/fuzz_regressions/$target"
-        if cp -n "$finding" "tests/data/fuzz_regressions/$target/"; then
+        kept="tests/data/fuzz_regressions/$target/$(basename "$finding")"
+        mkdir -p "tests/data/fuzz_regressions/$target" "$findings/kept"
+        if [ ! -e "$kept" ]; then
+            cp "$finding" "$kept"
             echo "fuzz-campaign: $target: new finding $(basename "$finding") kept; the suite replays it (fuzz_replay.$target)" >&2
         fi
+        mv "$finding" "$findings/kept/"
     done
 }
 
