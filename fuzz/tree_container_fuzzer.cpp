@@ -2,7 +2,7 @@
 // the program loads a tree and the way tarn-pack lists and extracts it.
 //
 // The file is opened once per input, as tarn-pack's listing does; the
-// program's one-read functions are the same reads through their own open.
+// program's one-read function (readTreeText) is that open and one treeText.
 #include <cstdint>
 #include <fstream>
 
@@ -38,8 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzCheck(static_cast<bool>(file));
     }
 
-    // Opened once, as tarn-pack's listing does; the program's one-read
-    // function (readTreeText) is this open and one treeText.
     const TreeContainer container(path);
     fuzzCheck(container.status() == TreeReadStatus::Ok ||
               container.status() == TreeReadStatus::NoContainer);

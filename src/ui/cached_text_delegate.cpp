@@ -1,18 +1,21 @@
 #include "ui/cached_text_delegate.h"
 
 #include <QApplication>
-#include <algorithm>
-#include <cmath>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
+#include <cmath>
 
 namespace tarn {
 namespace {
 
+const QStyle* styleOf(const QStyleOptionViewItem& option) {
+    return option.widget != nullptr ? option.widget->style() : QApplication::style();
+}
+
 // The space between a cell's edge and its text, as Qt's delegate leaves it.
 int textMargin(const QStyleOptionViewItem& option) {
-    const QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
-    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+    return styleOf(option)->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
 }
 
 }  // namespace
@@ -55,8 +58,7 @@ void CachedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     // The background, the selection and the focus as Qt's delegate draws
     // them, without the text.
     cell.text.clear();
-    const QStyle* style = cell.widget != nullptr ? cell.widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+    styleOf(cell)->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
     if (text.isEmpty()) {
         return;
     }
@@ -73,8 +75,8 @@ void CachedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setClipRect(area);
     painter->setFont(cell.font);
-    painter->setPen(cell.palette.color(group, selected ? QPalette::HighlightedText
-                                                       : QPalette::Text));
+    painter->setPen(
+        cell.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawStaticText(QPointF(x, y), laid);
     painter->restore();
 }

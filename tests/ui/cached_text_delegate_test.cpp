@@ -1,12 +1,13 @@
 // The cells the progress window's log and the bus monitor draw through
 // CachedTextDelegate: the text in the item's colour, where its alignment
 // puts it, and again from the kept layout on the next repaint.
+#include "ui/cached_text_delegate.h"
+
 #include <gtest/gtest.h>
 
 #include <QStandardItemModel>
 #include <QTableView>
 
-#include "ui/cached_text_delegate.h"
 #include "widget_helpers.h"
 
 namespace tarn::testing {
