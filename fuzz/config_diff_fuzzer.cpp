@@ -6,7 +6,6 @@
 // to what the input holds; the rest is the second file.
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 
 #include "description/tree_container.h"
 #include "document/configuration_diff.h"
@@ -25,11 +24,8 @@ ConfigurationReader* first = nullptr;
 ConfigurationReader* second = nullptr;
 
 std::filesystem::path written(const char* name, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path path = fuzz::scratchFolder() / name;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    fuzzCheck(static_cast<bool>(file));
+    std::filesystem::path path = fuzz::scratchFolder() / name;
+    fuzzCheck(fuzz::writeFile(path, bytes));
     return path;
 }
 

@@ -4,11 +4,15 @@
 // fuzzCheck, which aborts: libFuzzer then keeps the input like a crash.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +59,24 @@ inline void forEachBranch(DescBranch& branch, const std::function<void(DescBranc
     for (const auto& child : branch.children()) {
         forEachBranch(*child, visit);
     }
+}
+
+// Writes `bytes` into the file at `path`, created anew. Plain system calls:
+// a file stream costs more to set up than a small input costs to read.
+inline bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && written == bytes.size();
 }
 
 // A private scratch folder of this process, created on first use.

@@ -4,7 +4,6 @@
 // The file is opened once per input, as tarn-pack's listing does; the
 // program's one-read function (readTreeText) is that open and one treeText.
 #include <cstdint>
-#include <fstream>
 
 #include "description/tree_container.h"
 #include "fuzz_support.h"
@@ -31,12 +30,8 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path path = fuzz::scratchFolder() / "tarn.tree.dat";
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        fuzzCheck(static_cast<bool>(file));
-    }
+    static const std::filesystem::path path = fuzz::scratchFolder() / "tarn.tree.dat";
+    fuzzCheck(fuzz::writeFile(path, std::span(data, size)));
 
     const TreeContainer container(path);
     fuzzCheck(container.status() == TreeReadStatus::Ok ||

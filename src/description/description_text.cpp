@@ -3,8 +3,9 @@
 namespace tarn {
 namespace {
 
-std::vector<std::string> splitAtRuns(std::string_view text, std::string_view separators) {
-    std::vector<std::string> pieces;
+template <typename Piece>
+std::vector<Piece> splitAtRuns(std::string_view text, std::string_view separators) {
+    std::vector<Piece> pieces;
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t start = text.find_first_not_of(separators, pos);
@@ -23,15 +24,15 @@ std::vector<std::string> splitAtRuns(std::string_view text, std::string_view sep
 
 }  // namespace
 
-std::vector<std::string> descriptionLines(std::string_view text) {
+std::vector<std::string_view> descriptionLines(std::string_view text) {
     if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
         text = text.substr(0, nul);
     }
-    return splitAtRuns(text, "\r\n");
+    return splitAtRuns<std::string_view>(text, "\r\n");
 }
 
 std::vector<std::string> descriptionWords(std::string_view line) {
-    return splitAtRuns(line, " \t");
+    return splitAtRuns<std::string>(line, " \t");
 }
 
 }  // namespace tarn

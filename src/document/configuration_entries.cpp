@@ -1,6 +1,7 @@
 #include "document/configuration_entries.h"
 
 #include <QJsonValue>
+#include <algorithm>
 #include <cstdio>
 
 #include "model/branch_archive.h"
@@ -113,19 +114,30 @@ std::string entryAttributes(const ConfigurationEntry& entry) {
 }
 
 std::string escapeControls(std::string_view text) {
+    const auto special = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte == '\\' || byte < 0x20 || byte == 0x7F;
+    };
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    auto next = text.begin();
+    while (next != text.end()) {
+        // Runs of ordinary characters are copied whole.
+        const auto stop = std::find_if(next, text.end(), special);
+        out.append(next, stop);
+        if (stop == text.end()) {
+            break;
+        }
+        const auto byte = static_cast<unsigned char>(*stop);
         if (byte == '\\') {
             out += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned>(byte));
-            out += buffer;
         } else {
-            out.push_back(c);
+            static constexpr char kDigits[] = "0123456789ABCDEF";
+            out += "\\x";
+            out.push_back(kDigits[byte >> 4]);
+            out.push_back(kDigits[byte & 0x0F]);
         }
+        next = stop + 1;
     }
     return out;
 }

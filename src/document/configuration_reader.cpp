@@ -115,11 +115,12 @@ bool ConfigurationReader::read(const std::filesystem::path& path, std::string& e
 
     if (result != TarnDocument::LoadResult::Loaded) {
         // Refused before the tree (an old, unknown or unreadable file): the
-        // tree of an earlier read is no part of this one.
+        // tree of an earlier read is no part of this one (it stays built
+        // for a later file of its mode).
         if (result == TarnDocument::LoadResult::Outdated ||
             result == TarnDocument::LoadResult::Corrupt ||
             result == TarnDocument::LoadResult::Unreadable) {
-            document_->clearTree();
+            document_->setTreeAside();
             document_->setMode(0);
         }
         if (error.empty()) {

@@ -26,35 +26,6 @@ QString qpath(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
-std::vector<std::uint8_t> storedBranch(const DescBranch* branch) {
-    ArchiveWriter archive;
-    if (branch != nullptr) {
-        storeBranch(archive, *branch);
-    }
-    return archive.bytes();
-}
-
-// Forgets what a branch holds and reads back its records as built; true
-// when it then stores exactly as built (nothing outlived the reset).
-bool resetBranch(DescBranch* branch, const std::vector<std::uint8_t>& built) {
-    if (branch == nullptr) {
-        return built.empty();
-    }
-    branch->setNoData();
-    std::vector<Parameter*> polled;
-    branch->collectPolledParameters(polled);
-    for (Parameter* parameter : polled) {
-        parameter->setPollingPeriod(Parameter::kDefaultPollingPeriod);
-    }
-    ArchiveReader archive(built);
-    try {
-        loadBranch(archive, *branch);
-    } catch (const ArchiveError&) {
-        return false;
-    }
-    return archive.atEnd() && storedBranch(branch) == built;
-}
-
 }  // namespace
 
 class TarnDocument::CountedMessages : public UserInteraction {
@@ -108,6 +79,11 @@ void TarnDocument::clearTree() {
     built_.clear();
 }
 
+void TarnDocument::setTreeAside() {
+    forgetChoiceAndPolling();
+    putAwayTree();
+}
+
 void TarnDocument::putAwayTree() {
     if (treeIsKept_) {
         built_[mode_].tree = std::move(tree_);
@@ -141,8 +117,8 @@ bool TarnDocument::loadTree(bool mayReuse) {
         tree_ = buildParameterTree(text::fromCp1251(text.bytes), context_);
         if (counted_->count == 0 && hasTree()) {
             built_[mode_] = BuiltTree{std::move(text.bytes),
-                                      storedBranch(tree_.root.get()),
-                                      storedBranch(tree_.scanners.get()),
+                                      BranchSnapshot(tree_.root.get()),
+                                      BranchSnapshot(tree_.scanners.get()),
                                       context_.outputs,
                                       {}};
             treeIsKept_ = true;
@@ -163,8 +139,8 @@ bool TarnDocument::bringBackBuiltTree(const std::string& text) {
     tree_ = std::move(kept->second.tree);
     context_.outputs = kept->second.outputs;
     treeIsKept_ = true;
-    return resetBranch(tree_.root.get(), kept->second.root) &&
-           resetBranch(tree_.scanners.get(), kept->second.scanners);
+    return kept->second.root.restore(tree_.root.get()) &&
+           kept->second.scanners.restore(tree_.scanners.get());
 }
 
 bool TarnDocument::switchToMode(std::uint32_t mode) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "description/description_parser.h"
+#include "model/branch_snapshot.h"
 #include "model/common_params.h"
 #include "model/instantiation_context.h"
 #include "model/net_rs485_prg.h"
@@ -74,6 +75,9 @@ public:
 
     // Drops the tree (polling stops first).
     void clearTree();
+    // Leaves the document without a tree (polling stops first) but keeps it
+    // with the others built so far, for a later file of its mode.
+    void setTreeAside();
     // Loads the tree of the current mode from the container: false when the
     // mode has no tree file or its text could not be read (the user was told
     // "Ошибка открытия файла дерева!"); true when the text was read, even if
@@ -140,9 +144,9 @@ private:
     class CountedMessages;
     // A tree as it was built, kept for bringing it back (see switchToMode).
     struct BuiltTree {
-        std::string text;                    // the CP1251 text it was built from
-        std::vector<std::uint8_t> root;      // the root as stored right after building
-        std::vector<std::uint8_t> scanners;  // the scanners, likewise
+        std::string text;         // the CP1251 text it was built from
+        BranchSnapshot root;      // the root right after building
+        BranchSnapshot scanners;  // the scanners, likewise
         std::array<Parameter*, InstantiationContext::kOutputCount> outputs{};
         ParameterTree tree;  // empty while it is the document's tree
     };

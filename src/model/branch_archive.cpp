@@ -1,6 +1,8 @@
 #include "model/branch_archive.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "model/parameter_archive.h"
 
@@ -31,16 +33,31 @@ void storeBranch(ArchiveWriter& archive, const DescBranch& branch) {
 void loadBranch(ArchiveReader& archive, DescBranch& branch) {
     const std::uint16_t schema = archive.readClass("DescBranch");
     if (schema == kBranchSchema) {
-        std::unordered_map<std::uint32_t, Parameter*> byKey;
+        // The branch's parameters by key, in one sorted vector: a branch is
+        // read for every file, and most hold a handful of parameters.
+        using Keyed = std::pair<std::uint32_t, Parameter*>;
+        std::vector<Keyed> byKey;
+        byKey.reserve(branch.parameters().size());
         for (const auto& parameter : branch.parameters()) {
-            byKey[parameterKey(*parameter)] = parameter.get();  // the later one wins
+            byKey.emplace_back(parameterKey(*parameter), parameter.get());
         }
-        branch.setName(archive.readText());
+        const auto keyLess = [](const Keyed& a, const Keyed& b) { return a.first < b.first; };
+        std::stable_sort(byKey.begin(), byKey.end(), keyLess);
+        // Of parameters that share a key, the later one wins.
+        const auto find = [&](std::uint32_t key) -> Parameter* {
+            const auto after =
+                std::upper_bound(byKey.begin(), byKey.end(), Keyed{key, nullptr}, keyLess);
+            return after != byKey.begin() && std::prev(after)->first == key
+                       ? std::prev(after)->second
+                       : nullptr;
+        };
+        if (const std::string_view name = archive.readTextView(); branch.name() != name) {
+            branch.setName(std::string(name));
+        }
         const std::uint32_t stored = archive.readDword();
         for (std::uint32_t i = 0; i < stored; ++i) {
             const std::uint32_t key = archive.readDword();
-            const auto match = byKey.find(key);
-            if (match != byKey.end()) {
+            if (Parameter* match = find(key)) {
                 // The key chose the parameter; where it sits on the line
                 // stays the tree's. A record whose own index or address
                 // offset disagrees with its key (damaged data) would
@@ -58,7 +75,7 @@ void loadBranch(ArchiveReader& archive, DescBranch& branch) {
                         parameter.setLinearIndex(index);
                         parameter.setAddressOffset(offset);
                     }
-                } keep{*match->second};
+                } keep{*match};
                 loadParameter(archive, keep.parameter, false);
             } else {
                 Parameter scratch;

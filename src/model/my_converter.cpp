@@ -191,7 +191,14 @@ std::optional<std::uint16_t> clockValue(std::string_view text) {
 }
 
 MyConverter::MyConverter(std::string networkName)
-    : networkName_(std::move(networkName)), valueType_("неизвестен") {}
+    : networkName_(std::move(networkName)),
+      networkNameHash_(NetNameHash(networkName_)),
+      valueType_("неизвестен") {}
+
+void MyConverter::setNetworkName(std::string name) {
+    networkName_ = std::move(name);
+    networkNameHash_ = NetNameHash(networkName_);
+}
 
 bool MyConverter::hasName(std::string_view name) const {
     return text::equalsNoCase(networkName_, name);

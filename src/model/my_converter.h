@@ -39,7 +39,10 @@ public:
     MyConverter& operator=(const MyConverter&) = default;
 
     const std::string& networkName() const { return networkName_; }
-    void setNetworkName(std::string name) { networkName_ = std::move(name); }
+    void setNetworkName(std::string name);
+    // The hash of the network name (NetNameHash), kept with the name: files
+    // and frames ask for it for every parameter.
+    std::uint16_t networkNameHash() const { return networkNameHash_; }
 
     const std::string& valueText() const { return valueText_; }
     // Stores the text as it is, without any check.
@@ -90,6 +93,7 @@ private:
     bool wholeTypeIs(std::string_view type) const;
 
     std::string networkName_;
+    std::uint16_t networkNameHash_ = 0;
     std::string valueText_;
     std::string valueType_;
     int typeVariant_ = 0;

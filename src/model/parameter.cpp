@@ -85,7 +85,7 @@ bool Parameter::statusIsMismatch() const {
 }
 
 std::uint16_t Parameter::nameHash() const {
-    return NetNameHash(networkName());
+    return networkNameHash();
 }
 
 int Parameter::imageIndex() const {

@@ -24,21 +24,28 @@ void storeParameter(ArchiveWriter& archive, const Parameter& parameter) {
 
 void loadParameter(ArchiveReader& archive, Parameter& parameter, bool keepValue) {
     if (archive.readClass("MyConverter") == kConverterSchema) {
-        archive.readText();  // network name
-        std::string value = archive.readText();
-        if (!keepValue) {
-            parameter.setValueText(std::move(value));
+        archive.skipText();  // network name
+        // Texts are copied only where they differ from what the parameter
+        // holds: a file mostly repeats the captions and states of the tree
+        // it is read into, and every copy of a long text allocates.
+        const std::string_view value = archive.readTextView();
+        if (!keepValue && parameter.valueText() != value) {
+            parameter.setValueText(std::string(value));
         }
     }
     if (archive.readClass("Parameter") != kParameterSchema) {
         return;
     }
-    parameter.setCaption(archive.readText());
+    if (const std::string_view caption = archive.readTextView(); parameter.caption() != caption) {
+        parameter.setCaption(std::string(caption));
+    }
     parameter.setHasLinearIndex(archive.readBool());
     parameter.setLinearIndex(archive.readInt32());
     parameter.setAddressOffset(archive.readInt32());
     parameter.setAccessible(archive.readBool());
-    parameter.setStatusText(archive.readText());
+    if (const std::string_view status = archive.readTextView(); parameter.statusText() != status) {
+        parameter.setStatusText(std::string(status));
+    }
     parameter.setValueChanged(archive.readBool());
     parameter.setEditableChanged(archive.readBool());
     parameter.setOwnerChanged(archive.readBool());

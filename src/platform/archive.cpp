@@ -82,7 +82,7 @@ std::uint32_t ArchiveReader::readDword() {
     return low | (high << 16);
 }
 
-std::string ArchiveReader::readText() {
+std::string_view ArchiveReader::textBytes() {
     std::size_t length = readByte();
     if (length == 0xFF) {
         length = readWord();
@@ -96,7 +96,16 @@ std::string ArchiveReader::readText() {
     need(length);
     const std::string_view bytes(reinterpret_cast<const char*>(bytes_.data()) + position_, length);
     position_ += length;
-    return text::fromCp1251(bytes);
+    return bytes;
+}
+
+std::string ArchiveReader::readText() {
+    return text::fromCp1251(textBytes());
+}
+
+std::string_view ArchiveReader::readTextView() {
+    text::fromCp1251(textBytes(), text_);
+    return text_;
 }
 
 std::uint16_t ArchiveReader::readClass(std::string_view expectedClass) {

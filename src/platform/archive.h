@@ -67,6 +67,11 @@ public:
     std::uint32_t readDword();
     std::int32_t readInt32() { return static_cast<std::int32_t>(readDword()); }
     std::string readText();
+    // The same in the reader's own buffer, which the next text read
+    // reuses: for a text that is compared or copied at once.
+    std::string_view readTextView();
+    // Passes over a text without converting it.
+    void skipText() { (void)textBytes(); }
     // Reads a class record and returns the class's schema. A record of
     // another class than `expectedClass` is a format error.
     std::uint16_t readClass(std::string_view expectedClass);
@@ -76,6 +81,8 @@ public:
 
 private:
     void need(std::size_t count) const;
+    // The CP1251 bytes of the next text.
+    std::string_view textBytes();
 
     struct ClassEntry {
         std::string name;
@@ -84,6 +91,7 @@ private:
     std::span<const std::uint8_t> bytes_;
     std::size_t position_ = 0;
     std::vector<ClassEntry> classes_;  // class number n is classes_[n - 1]
+    std::string text_;                 // the last text of readTextView
 };
 
 }  // namespace tarn

@@ -177,43 +177,54 @@ std::size_t asciiPrefix(std::string_view s) {
 
 }  // namespace
 
-std::string fromCp1251(std::string_view bytes) {
+void fromCp1251(std::string_view bytes, std::string& out) {
     const std::size_t ascii = asciiPrefix(bytes);
     if (ascii == bytes.size()) {
-        return std::string(bytes);
+        out.assign(bytes);
+        return;
     }
-    // Texts are mostly ASCII (names, numbers) and otherwise two bytes a
-    // letter: each byte is looked up in a table of ready UTF-8 sequences and
-    // written into room made once, as archives convert every text they hold.
-    static constexpr auto kUtf8High = [] {
-        std::array<std::array<char, 4>, 128> table{};  // [0] holds the length
+    // Every byte's UTF-8 form and its length: one table look-up a byte and
+    // no branch, for the configuration files are mostly Cyrillic texts.
+    struct Sequence {
+        std::array<char, 3> bytes;
+        std::uint8_t length;
+    };
+    static constexpr auto kUtf8 = [] {
+        std::array<Sequence, 256> table{};
+        for (std::size_t i = 0; i < 128; ++i) {
+            table[i] = {{static_cast<char>(i), 0, 0}, 1};
+        }
         for (std::size_t i = 0; i < 128; ++i) {
             const char32_t cp = kCp1251High[i];
             if (cp < 0x800) {
-                table[i] = {2, static_cast<char>(0xC0 | (cp >> 6)),
-                            static_cast<char>(0x80 | (cp & 0x3F)), 0};
+                table[128 + i] = {
+                    {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0},
+                    2};
             } else {
-                table[i] = {3, static_cast<char>(0xE0 | (cp >> 12)),
-                            static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                            static_cast<char>(0x80 | (cp & 0x3F))};
+                table[128 + i] = {{static_cast<char>(0xE0 | (cp >> 12)),
+                                   static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                                   static_cast<char>(0x80 | (cp & 0x3F))},
+                                  3};
             }
         }
         return table;
     }();
-    std::string out(bytes.size() * 3, '\0');
-    char* next = out.data();
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80) {
-            *next++ = ch;
-        } else {
-            const auto& sequence = kUtf8High[b - 0x80];
-            for (int i = 1; i <= sequence[0]; ++i) {
-                *next++ = sequence[static_cast<std::size_t>(i)];
-            }
-        }
+    // Three bytes of room for each byte, and the copy of a sequence writes
+    // all three: the last one's spare bytes are cut off below.
+    out.resize(ascii + (bytes.size() - ascii) * 3);
+    std::memcpy(out.data(), bytes.data(), ascii);
+    char* next = out.data() + ascii;
+    for (const char ch : bytes.substr(ascii)) {
+        const Sequence& sequence = kUtf8[static_cast<unsigned char>(ch)];
+        std::memcpy(next, sequence.bytes.data(), 3);
+        next += sequence.length;
     }
     out.resize(static_cast<std::size_t>(next - out.data()));
+}
+
+std::string fromCp1251(std::string_view bytes) {
+    std::string out;
+    fromCp1251(bytes, out);
     return out;
 }
 
@@ -232,6 +243,16 @@ void toCp1251(std::string_view utf8, std::string& out) {
             *next++ = static_cast<char>(lead);
             ++pos;
             continue;
+        }
+        // The letters А..я, most of what is not ASCII, take a shorter way.
+        if ((lead == 0xD0 || lead == 0xD1) && pos + 1 < utf8.size()) {
+            const auto trail = static_cast<unsigned char>(utf8[pos + 1]);
+            const char32_t letter = ((lead & 0x1Fu) << 6) | (trail & 0x3Fu);
+            if ((trail & 0xC0) == 0x80 && letter >= 0x0410 && letter <= 0x044F) {
+                *next++ = static_cast<char>(letter - 0x0410 + 0xC0);
+                pos += 2;
+                continue;
+            }
         }
         const char32_t cp = nextCodePoint(utf8, pos);
         const int b = cp == kInvalid ? -1 : cp1251Byte(cp);
@@ -279,6 +300,19 @@ int compareNoCase(std::string_view a, std::string_view b) {
     std::size_t pa = 0;
     std::size_t pb = 0;
     while (pa < a.size() && pb < b.size()) {
+        // Two ASCII characters, most of what is compared, directly.
+        const auto ba = static_cast<unsigned char>(a[pa]);
+        const auto bb = static_cast<unsigned char>(b[pb]);
+        if ((ba | bb) < 0x80) {
+            const char32_t la = ba >= 'A' && ba <= 'Z' ? ba + 32 : ba;
+            const char32_t lb = bb >= 'A' && bb <= 'Z' ? bb + 32 : bb;
+            if (la != lb) {
+                return la < lb ? -1 : 1;
+            }
+            ++pa;
+            ++pb;
+            continue;
+        }
         const std::size_t sa = pa;
         const std::size_t sb = pb;
         char32_t ca = nextCodePoint(a, pa);

@@ -16,6 +16,8 @@ namespace tarn::text {
 // byte CP1251 leaves unassigned (0x98) maps to U+0098 so that decoding and
 // encoding round-trip every byte exactly.
 std::string fromCp1251(std::string_view bytes);
+// The same into `out`, whose storage is reused.
+void fromCp1251(std::string_view bytes, std::string& out);
 
 // UTF-8 to CP1251. A character CP1251 cannot hold, and every byte of malformed
 // UTF-8, becomes one '?' (the replacement Windows itself uses), so the result

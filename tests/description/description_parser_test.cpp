@@ -33,9 +33,10 @@ std::vector<MemberKind> kinds(std::initializer_list<int> values) {
 }
 
 TEST(DescriptionText, LinesAndWordsAreCutAtRuns) {
-    EXPECT_EQ(descriptionLines("a b\r\n\r\nc\rd\n\r\n"), (Words{"a b", "c", "d"}));
-    EXPECT_EQ(descriptionLines("\n\n"), Words{});
-    EXPECT_EQ(descriptionLines(std::string_view("one\ntwo\0three\n", 14)), (Words{"one", "two"}));
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(descriptionLines("a b\r\n\r\nc\rd\n\r\n"), (Lines{"a b", "c", "d"}));
+    EXPECT_EQ(descriptionLines("\n\n"), Lines{});
+    EXPECT_EQ(descriptionLines(std::string_view("one\ntwo\0three\n", 14)), (Lines{"one", "two"}));
     EXPECT_EQ(descriptionWords(" \tparameter  X\t\tint  Подпись_слово \t"),
               (Words{"parameter", "X", "int", "Подпись_слово"}));
     EXPECT_EQ(descriptionWords(" \t "), Words{});

@@ -15,7 +15,7 @@ using text::equalsNoCase;
 // parser: it only notices the marks and keywords.
 void noteFeatures(std::string_view content, std::set<std::string>& features) {
     std::set<std::string> typeNames;
-    for (const std::string& line : descriptionLines(content)) {
+    for (const std::string_view line : descriptionLines(content)) {
         const auto words = descriptionWords(line);
         if (words.size() < 2) {
             continue;
