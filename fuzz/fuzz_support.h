@@ -79,23 +79,32 @@ inline bool writeFile(const std::filesystem::path& path, std::span<const std::ui
     return ::close(fd) == 0 && written == bytes.size();
 }
 
-// A private scratch folder of this process, created on first use.
+// A private scratch folder of this process, created on first use: in
+// /dev/shm where there is one, for the targets write and read files for
+// every input, and on a disk file system truncating and closing a file
+// costs more than parsing it.
 inline const std::filesystem::path& scratchFolder() {
     static const std::filesystem::path folder = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarn-fuzz-XXXXXX").string();
+        std::error_code error;
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "tarn-fuzz-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (::mkdtemp(buffer.data()) == nullptr) {
             std::perror("mkdtemp");
             std::abort();
         }
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(scratchFolder(), ignored);
-        });
         return std::filesystem::path(buffer.data());
     }();
+    // Registered once the folder's name is built, so that the removal runs
+    // at exit before the name itself is destroyed.
+    static const bool removedAtExit = std::atexit([] {
+                                          std::error_code ignored;
+                                          std::filesystem::remove_all(scratchFolder(), ignored);
+                                      }) == 0;
+    (void)removedAtExit;
     return folder;
 }
 
