@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -11,12 +10,12 @@
 #include <algorithm>
 
 #include "platform/qt_strings.h"
-#include "ui/cached_text_delegate.h"
+#include "ui/progress_log.h"
 
 namespace tarn {
 CProgressDialog::CProgressDialog(QWidget* parent)
     : QDialog(parent),
-      log_(new QListWidget(this)),
+      log_(new ProgressLog(this)),
       elapsed_(new QLabel(this)),
       counts_(new QLabel(this)),
       bar_(new QProgressBar(this)),
@@ -25,10 +24,7 @@ CProgressDialog::CProgressDialog(QWidget* parent)
     setModal(true);
 
     log_->setObjectName(QStringLiteral("log"));
-    log_->setSelectionMode(QAbstractItemView::NoSelection);
     log_->setFocusPolicy(Qt::NoFocus);
-    log_->setUniformItemSizes(true);
-    log_->setItemDelegate(new CachedTextDelegate(log_));
     log_->setMinimumSize(460, 220);
 
     elapsed_->setObjectName(QStringLiteral("elapsed"));
@@ -99,10 +95,7 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
             counts = &update;
         }
     }
-    log_->addItems(lines);
-    if (scroll) {
-        log_->scrollToBottom();
-    }
+    log_->appendLines(lines, scroll);
     // Only real changes are given (the time changes once a second): a label
     // given a text repaints itself.
     const auto show = [](QLabel* label, const std::string& text) {
@@ -142,11 +135,7 @@ void CProgressDialog::requestInterrupt() {
 }
 
 QStringList CProgressDialog::logLines() const {
-    QStringList lines;
-    for (int i = 0; i < log_->count(); ++i) {
-        lines << log_->item(i)->text();
-    }
-    return lines;
+    return log_->lines();
 }
 
 QString CProgressDialog::elapsedText() const {

@@ -45,8 +45,8 @@ Spread spreadOf(std::vector<double> values) {
     }
     std::sort(values.begin(), values.end());
     const std::size_t middle = values.size() / 2;
-    spread.median = values.size() % 2 == 1 ? values[middle]
-                                            : (values[middle - 1] + values[middle]) / 2;
+    spread.median =
+        values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
     spread.min = values.front();
     spread.max = values.back();
     return spread;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "bench/bench_line.h"
@@ -16,6 +17,8 @@
 #include "ui/bus_monitor_dock.h"
 #include "ui/bus_monitor_model.h"
 #include "ui/bus_monitor_view.h"
+#include "ui/progress_dialog.h"
+#include "ui/progress_log.h"
 #include "ui/qt_progress_display.h"
 
 namespace tarn::bench {
@@ -89,9 +92,56 @@ ReadFigures monitoredRead(const Options& options, TarnDocument& document, int ba
     return figures;
 }
 
+// The processor time of one batch in the shown progress window, half-way
+// through a read: the lines go into the log, the log scrolls to its end, the
+// figures change and the window paints what changed.
+void progressBatchCost() {
+    constexpr int kTotal = 312;
+    constexpr int kBatches = 400;
+    CProgressDialog window;
+    window.setTotal(kTotal);
+    window.show();
+    QApplication::processEvents();
+    int processed = 0;
+    const auto batch = [&processed](int lines, bool newSecond) {
+        std::vector<ProgressUpdate> updates;
+        for (int i = 0; i < lines; ++i) {
+            ProgressUpdate update;
+            ++processed;
+            update.line = "  Чтение: Параметр номер " + std::to_string(processed) + " = " +
+                          std::to_string(processed * 7 % 1000);
+            update.elapsed = newSecond ? "00:00:" + std::to_string(10 + processed % 50) : "";
+            update.counts = std::to_string(processed % kTotal) + " из " + std::to_string(kTotal);
+            update.position = processed % kTotal;
+            update.scrollToEnd = true;
+            updates.push_back(update);
+        }
+        return updates;
+    };
+    for (int i = 0; i < 300; ++i) {
+        window.applyUpdates(batch(2, true));
+    }
+    QApplication::processEvents();
+    std::printf("\nOne batch into the shown progress window (%d lines in the log, %d batches)\n",
+                window.log()->count(), kBatches);
+    std::printf("  lines/batch  cpu-ms/batch\n");
+    for (const int lines : {1, 4, 40}) {
+        const double cpuBefore = processCpuSeconds();
+        for (int b = 0; b < kBatches; ++b) {
+            // The time changes once a second, every fifth batch.
+            window.applyUpdates(batch(lines, b % QtProgressDisplay::kBatchesPerSecond == 0));
+            QApplication::processEvents();
+        }
+        std::printf("  %11d  %12.3f\n", lines,
+                    1000.0 * (processCpuSeconds() - cpuBefore) / kBatches);
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 void runMonitoredReads(const Options& options, TarnDocument& document, UserInteraction& ui) {
+    progressBatchCost();
     std::printf(
         "\nRead of the mode-%u tree through the real progress window, bus monitor off and on\n"
         "(platform %s, direction mode 1; cpu-ms: the program's processor time per frame,\n"
@@ -156,8 +206,8 @@ void runMonitoredReads(const Options& options, TarnDocument& document, UserInter
             bareCpu.push_back(bare.cpuMsPerFrame);
         }
         if (options.repeat == 1) {
-            std::printf("  %6d  counting  %6ld   %6.4f                       %7.3f\n", baud,
-                        frames, bareUse[0], bareCpu[0]);
+            std::printf("  %6d  counting  %6ld   %6.4f                       %7.3f\n", baud, frames,
+                        bareUse[0], bareCpu[0]);
         } else {
             std::printf("  %6d  counting  %ld frames\n      use     %s\n      cpu-ms  %s\n", baud,
                         frames, spreadText(bareUse, 4).c_str(), spreadText(bareCpu, 3).c_str());
