@@ -3,9 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -18,7 +16,7 @@ CProgressDialog::CProgressDialog(QWidget* parent)
       log_(new ProgressLog(this)),
       elapsed_(new QLabel(this)),
       counts_(new QLabel(this)),
-      bar_(new QProgressBar(this)),
+      bar_(new TaskProgressBar(this)),
       interruptButton_(new QPushButton(QStringLiteral("Прервать!"), this)) {
     setWindowTitle(qstr(kDefaultTitle));
     setModal(true);
@@ -33,7 +31,6 @@ CProgressDialog::CProgressDialog(QWidget* parent)
                            elapsed_->fontMetrics().height());
     counts_->setObjectName(QStringLiteral("counts"));
     bar_->setObjectName(QStringLiteral("bar"));
-    bar_->setTextVisible(false);
     interruptButton_->setObjectName(QStringLiteral("interrupt"));
     interruptButton_->setAutoDefault(false);
 
@@ -64,8 +61,7 @@ void CProgressDialog::setTaskTitle(const std::string& title) {
 }
 
 void CProgressDialog::setTotal(int total) {
-    // A range of 0..0 would make Qt animate a busy bar; a task without a
-    // total shows an empty bar instead.
+    // A task without a total shows an empty bar.
     bar_->setRange(0, total > 0 ? total : 1);
     bar_->setValue(0);
     // "processed из total" with a digit to spare on each side.
@@ -109,14 +105,7 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
     }
     if (counts != nullptr) {
         show(counts_, counts->counts);
-        // QProgressBar repaints itself at once on a visible step; with its
-        // updates held the step is painted with the rest of the batch.
-        const int position = std::clamp(counts->position, bar_->minimum(), bar_->maximum());
-        if (position != bar_->value()) {
-            bar_->setUpdatesEnabled(false);
-            bar_->setValue(position);
-            bar_->setUpdatesEnabled(true);
-        }
+        bar_->setValue(counts->position);
     }
 }
 

@@ -6,7 +6,8 @@
 // computes every text. QtProgressDisplay opens it for each task.
 //
 // The log (ProgressLog) paints only the rows that came in: following the
-// end moves the rows shown. The figures have fixed sizes (room for the
+// end moves the rows shown. The bar (TaskProgressBar) paints only the strip
+// its end moved by. The figures have fixed sizes (room for the
 // task's total), so a new text repaints the label alone and never lays the
 // window out again.
 #pragma once
@@ -20,9 +21,9 @@
 
 #include "comm/progress_display.h"
 #include "ui/progress_log.h"
+#include "ui/task_progress_bar.h"
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 namespace tarn {
@@ -69,7 +70,7 @@ private:
     ProgressLog* log_;
     QLabel* elapsed_;
     QLabel* counts_;
-    QProgressBar* bar_;
+    TaskProgressBar* bar_;
     QPushButton* interruptButton_;
     std::function<void()> interrupt_;
 };

@@ -14,6 +14,8 @@
 #include <QAbstractScrollArea>
 #include <QStringList>
 
+class QScrollBar;
+
 namespace tarn {
 
 class ProgressLog : public QAbstractScrollArea {
@@ -36,10 +38,12 @@ protected:
 private:
     // Rows that fit wholly in the viewport (at least one).
     int visibleRows() const;
-    void updateScrollRange();
+    // The scroll bar's range for the rows; `toEnd`: shows the last row.
+    void updateScrollRange(bool toEnd = false);
     // The viewport's rectangle of rows first..last at the present scroll.
     QRect rowsRect(int first, int last) const;
 
+    QScrollBar* scrollBar_ = nullptr;
     QStringList lines_;
 };
 
