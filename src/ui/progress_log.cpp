@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStaticText>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <algorithm>
@@ -56,10 +57,20 @@ private:
         const Look look{style()->subControlRect(QStyle::CC_ScrollBar, &option,
                                                 QStyle::SC_ScrollBarSlider, this),
                         value() == minimum(), value() == maximum(), minimum() == maximum()};
-        if (look != shown_) {
-            shown_ = look;
+        if (look == shown_) {
+            return;
+        }
+        if (shown_ && std::get<1>(look) == std::get<1>(*shown_) &&
+            std::get<2>(look) == std::get<2>(*shown_) &&
+            std::get<3>(look) == std::get<3>(*shown_)) {
+            // Only the handle moved: the groove between its old and new
+            // places is painted, not the whole length of the bar (the style
+            // draws the handle's edge a pixel beyond its rectangle).
+            update(std::get<0>(look).united(std::get<0>(*shown_)).adjusted(0, -2, 0, 2));
+        } else {
             update();
         }
+        shown_ = look;
     }
 
     bool holding_ = false;
@@ -129,16 +140,23 @@ void ProgressLog::paintEvent(QPaintEvent* event) {
     const int last = std::min(count() - 1, top + area.bottom() / height);
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int width = viewport()->width() - 2 * margin;
-    const QFontMetrics metrics = fontMetrics();
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, QPalette::Text));
     for (int row = first; row <= last; ++row) {
-        const QString& line = lines_[row];
         const QRect cell(margin, (row - top) * height, width, height);
-        const QString shown = metrics.horizontalAdvance(line) > width
-                                  ? metrics.elidedText(line, Qt::ElideRight, width)
-                                  : line;
-        painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        // Each row is laid out once as it is painted (a row is painted when
+        // it comes in, and again only when the window is exposed).
+        QStaticText text(lines_[row]);
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), font());
+        const QSizeF size = text.size();
+        if (size.width() > width) {
+            painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             fontMetrics().elidedText(lines_[row], Qt::ElideRight, width));
+        } else {
+            painter.drawStaticText(QPointF(cell.left(), cell.top() + (height - size.height()) / 2),
+                                   text);
+        }
     }
 }
 
