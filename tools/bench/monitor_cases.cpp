@@ -5,7 +5,9 @@
 // program's processor time per frame; with --repeat, the runs' median and
 // spread, the monitor off and on in turn so that both meet the same load.
 #include <QApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -136,6 +138,20 @@ void progressBatchCost() {
                     1000.0 * (processCpuSeconds() - cpuBefore) / kBatches);
         std::fflush(stdout);
     }
+    // As in a read: the window's loop waits for the next batch meanwhile.
+    constexpr int kPaced = 25;
+    const double cpuBefore = processCpuSeconds();
+    for (int b = 0; b < kPaced; ++b) {
+        QEventLoop wait;
+        QTimer::singleShot(1000 / QtProgressDisplay::kBatchesPerSecond, &wait, &QEventLoop::quit);
+        wait.exec();
+        window.applyUpdates(batch(4, b % QtProgressDisplay::kBatchesPerSecond == 0));
+        QApplication::processEvents();
+    }
+    std::printf("  %11d  %12.3f  (%d batches %d ms apart, as in a read)\n", 4,
+                1000.0 * (processCpuSeconds() - cpuBefore) / kPaced, kPaced,
+                1000 / QtProgressDisplay::kBatchesPerSecond);
+    std::fflush(stdout);
 }
 
 }  // namespace
