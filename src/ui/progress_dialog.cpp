@@ -3,32 +3,26 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "platform/qt_strings.h"
-#include "ui/cached_text_delegate.h"
+#include "ui/progress_log.h"
 
 namespace tarn {
 CProgressDialog::CProgressDialog(QWidget* parent)
     : QDialog(parent),
-      log_(new QListWidget(this)),
+      log_(new ProgressLog(this)),
       elapsed_(new QLabel(this)),
       counts_(new QLabel(this)),
-      bar_(new QProgressBar(this)),
+      bar_(new TaskProgressBar(this)),
       interruptButton_(new QPushButton(QStringLiteral("Прервать!"), this)) {
     setWindowTitle(qstr(kDefaultTitle));
     setModal(true);
 
     log_->setObjectName(QStringLiteral("log"));
-    log_->setSelectionMode(QAbstractItemView::NoSelection);
     log_->setFocusPolicy(Qt::NoFocus);
-    log_->setUniformItemSizes(true);
-    log_->setItemDelegate(new CachedTextDelegate(log_));
     log_->setMinimumSize(460, 220);
 
     elapsed_->setObjectName(QStringLiteral("elapsed"));
@@ -37,7 +31,6 @@ CProgressDialog::CProgressDialog(QWidget* parent)
                            elapsed_->fontMetrics().height());
     counts_->setObjectName(QStringLiteral("counts"));
     bar_->setObjectName(QStringLiteral("bar"));
-    bar_->setTextVisible(false);
     interruptButton_->setObjectName(QStringLiteral("interrupt"));
     interruptButton_->setAutoDefault(false);
 
@@ -68,8 +61,7 @@ void CProgressDialog::setTaskTitle(const std::string& title) {
 }
 
 void CProgressDialog::setTotal(int total) {
-    // A range of 0..0 would make Qt animate a busy bar; a task without a
-    // total shows an empty bar instead.
+    // A task without a total shows an empty bar.
     bar_->setRange(0, total > 0 ? total : 1);
     bar_->setValue(0);
     // "processed из total" with a digit to spare on each side.
@@ -99,10 +91,7 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
             counts = &update;
         }
     }
-    log_->addItems(lines);
-    if (scroll) {
-        log_->scrollToBottom();
-    }
+    log_->appendLines(lines, scroll);
     // Only real changes are given (the time changes once a second): a label
     // given a text repaints itself.
     const auto show = [](QLabel* label, const std::string& text) {
@@ -116,14 +105,7 @@ void CProgressDialog::applyUpdates(const std::vector<ProgressUpdate>& updates) {
     }
     if (counts != nullptr) {
         show(counts_, counts->counts);
-        // QProgressBar repaints itself at once on a visible step; with its
-        // updates held the step is painted with the rest of the batch.
-        const int position = std::clamp(counts->position, bar_->minimum(), bar_->maximum());
-        if (position != bar_->value()) {
-            bar_->setUpdatesEnabled(false);
-            bar_->setValue(position);
-            bar_->setUpdatesEnabled(true);
-        }
+        bar_->setValue(counts->position);
     }
 }
 
@@ -142,11 +124,7 @@ void CProgressDialog::requestInterrupt() {
 }
 
 QStringList CProgressDialog::logLines() const {
-    QStringList lines;
-    for (int i = 0; i < log_->count(); ++i) {
-        lines << log_->item(i)->text();
-    }
-    return lines;
+    return log_->lines();
 }
 
 QString CProgressDialog::elapsedText() const {

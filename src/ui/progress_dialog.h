@@ -5,11 +5,11 @@
 // button "Прервать!". The window shows what it is given; the exchange engine
 // computes every text. QtProgressDisplay opens it for each task.
 //
-// The log lays out only the rows it shows (a list of rows of one height),
-// and each of those once (CachedTextDelegate), so a repaint after a scroll
-// draws glyphs instead of shaping texts. The figures have fixed sizes (room
-// for the task's total), so a new text repaints the label alone and never
-// lays the window out again.
+// The log (ProgressLog) paints only the rows that came in: following the
+// end moves the rows shown. The bar (TaskProgressBar) paints only the strip
+// its end moved by. The figures have fixed sizes (room for the
+// task's total), so a new text repaints the label alone and never lays the
+// window out again.
 #pragma once
 
 #include <QDialog>
@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "comm/progress_display.h"
+#include "ui/progress_log.h"
+#include "ui/task_progress_bar.h"
 
 class QLabel;
-class QListWidget;
-class QProgressBar;
 class QPushButton;
 
 namespace tarn {
@@ -56,7 +56,7 @@ public:
     QString countsText() const;
     int barValue() const;
     int barMaximum() const;
-    QListWidget* log() const { return log_; }
+    ProgressLog* log() const { return log_; }
     QPushButton* interruptButton() const { return interruptButton_; }
 
 public slots:
@@ -67,10 +67,10 @@ public slots:
 private:
     void requestInterrupt();
 
-    QListWidget* log_;
+    ProgressLog* log_;
     QLabel* elapsed_;
     QLabel* counts_;
-    QProgressBar* bar_;
+    TaskProgressBar* bar_;
     QPushButton* interruptButton_;
     std::function<void()> interrupt_;
 };

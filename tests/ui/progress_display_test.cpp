@@ -2,9 +2,11 @@
 // modally on the GUI thread, fed and closed by a worker thread.
 #include <gtest/gtest.h>
 
-#include <QListWidget>
-#include <QProgressBar>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -187,6 +189,54 @@ TEST(ProgressDisplay, UpdatesWithoutCountsKeepTheFiguresAndScrollOnlyWhenAsked) 
     plain.scrollToEnd = true;
     window.applyUpdate(plain);
     EXPECT_EQ(scroll->value(), scroll->maximum());
+}
+
+// The log, its scroll bar and the bar paint only what a batch changed (the
+// rows shown are moved, the bar's strip); what is on the screen after many
+// batches must be what a whole repaint shows.
+TEST(ProgressDisplay, BatchesPaintWhatAWholeRepaintWouldShow) {
+    CProgressDialog window;
+    constexpr int kTotal = 90;
+    window.setTotal(kTotal);
+    window.resize(480, 260);
+    ASSERT_TRUE(showAndActivate(window));
+    const auto onScreen = [&window] {
+        QApplication::processEvents();
+        return QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+    };
+    const auto repaintAll = [&window] {
+        window.update();
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            widget->update();
+        }
+    };
+    ProgressUpdate quiet;
+    for (int i = 1; i <= kTotal; ++i) {
+        // Batches of one to three lines; a few without following the end.
+        std::vector<ProgressUpdate> batch;
+        for (int k = 0; k <= i % 3; ++k) {
+            batch.push_back(lineUpdate(i, kTotal));
+            batch.back().line += "." + std::to_string(k);
+            batch.back().scrollToEnd = i % 7 != 0;
+        }
+        window.applyUpdates(batch);
+        if (i == 2 || i % 10 == 0) {
+            QApplication::processEvents();
+            const QImage shown = onScreen();
+            repaintAll();
+            ASSERT_EQ(shown, onScreen()) << "after " << i << " batches";
+        } else {
+            QApplication::processEvents();
+        }
+    }
+    // A line wider than the log ends in "…" instead of running out of it.
+    quiet.line = std::string(300, 'W');
+    quiet.scrollToEnd = true;
+    window.applyUpdate(quiet);
+    const QImage shown = onScreen();
+    repaintAll();
+    EXPECT_EQ(shown, onScreen());
+    EXPECT_EQ(window.logLines().back(), QString(300, QLatin1Char('W')));
 }
 
 TEST(ProgressDisplay, TheTitleFallsBackAndTheBarNeverSpins) {

@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "comm/line_settings.h"
 #include "sim/builtin_parameters.h"
@@ -35,6 +36,32 @@ Timing timeRepeated(int repeats, const std::function<void()>& work) {
         timing.mean += ms / repeats;
     }
     return timing;
+}
+
+Spread spreadOf(std::vector<double> values) {
+    Spread spread;
+    if (values.empty()) {
+        return spread;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    spread.median =
+        values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    spread.min = values.front();
+    spread.max = values.back();
+    return spread;
+}
+
+std::string spreadText(const std::vector<double>& values, int decimals) {
+    const Spread spread = spreadOf(values);
+    char text[96];
+    if (values.size() <= 1) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, spread.median);
+    } else {
+        std::snprintf(text, sizeof text, "%.*f (%.*f..%.*f)", decimals, spread.median, decimals,
+                      spread.min, decimals, spread.max);
+    }
+    return text;
 }
 
 int countParameters(const DescBranch* branch) {

@@ -32,7 +32,11 @@ struct Options {
     bool exchange = true;
     bool files = true;
     bool scanners = true;
+    bool plot = true;     // the scanners through the tree view, plot and monitor off and on
     bool monitor = true;  // the reads with the bus monitor off and on
+    // How often the monitor and plot cases run, off and on in turn, so that
+    // their figures can be judged on the spread of the runs.
+    int repeat = 1;
 };
 
 double seconds(Clock::duration d);
@@ -47,6 +51,16 @@ struct Timing {
     double mean = 0;
 };
 Timing timeRepeated(int repeats, const std::function<void()>& work);
+
+// The median, smallest and largest of the figures of repeated runs.
+struct Spread {
+    double median = 0;
+    double min = 0;
+    double max = 0;
+};
+Spread spreadOf(std::vector<double> values);
+// "median (min..max)" with `decimals` decimals; the value alone for one run.
+std::string spreadText(const std::vector<double>& values, int decimals);
 
 int countParameters(const DescBranch* branch);
 

@@ -2,7 +2,8 @@
 // their results going to the tree view through its queued calls as in the
 // program: without the plot, with ten of them on a shown plot, and with the
 // plot and a shown bus monitor taking every frame (offscreen). It prints the
-// processor time of each and its ratio to the first.
+// processor time of each and its ratio to the first; with --repeat, the
+// three in turn N times, and the runs' median and spread.
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -213,22 +214,52 @@ void runPlotScanners(const Options& options, TarnDocument& document, UserInterac
     std::printf(
         "(program-CPU: the process's processor time without the simulator's thread,\n"
         " in %% of one core)\n");
-    std::printf("  line       plot monitor  polls/s  program-CPU  redraws/s\n");
+    if (options.repeat > 1) {
+        std::printf(
+            "%d runs of each case, the three in turn; median (smallest..largest), on/off the\n"
+            "ratio of the runs side by side\n",
+            options.repeat);
+    } else {
+        std::printf("  line       plot monitor  polls/s  program-CPU  redraws/s\n");
+    }
     for (const bool lineTiming : {true, false}) {
-        const PlotFigures off = plotCase(options, document, lineTiming, false, false, ui);
-        const PlotFigures on = plotCase(options, document, lineTiming, true, false, ui);
-        const PlotFigures both = plotCase(options, document, lineTiming, true, true, ui);
         const char* line = lineTiming ? "timed" : "immediate";
-        const auto ratio = [&off](double cpu) {
-            return off.programCpu > 0 ? cpu / off.programCpu : 0.0;
-        };
-        std::printf("  %-9s  off  off     %8.1f   %7.3f %%\n", line, off.pollsPerSecond,
-                    off.programCpu);
-        std::printf("  %-9s  on   off     %8.1f   %7.3f %%   %6.1f   (on/off %.2f)\n", line,
-                    on.pollsPerSecond, on.programCpu, on.redrawsPerSecond, ratio(on.programCpu));
-        std::printf("  %-9s  on   on      %8.1f   %7.3f %%   %6.1f   (on/off %.2f)\n", line,
-                    both.pollsPerSecond, both.programCpu, both.redrawsPerSecond,
-                    ratio(both.programCpu));
+        // One list of figures per case: neither, the plot, the plot and the monitor.
+        std::vector<double> polls[3], cpu[3], redraws[3], ratio[3];
+        for (int run = 0; run < options.repeat; ++run) {
+            const PlotFigures figures[3] = {
+                plotCase(options, document, lineTiming, false, false, ui),
+                plotCase(options, document, lineTiming, true, false, ui),
+                plotCase(options, document, lineTiming, true, true, ui)};
+            for (int k = 0; k < 3; ++k) {
+                polls[k].push_back(figures[k].pollsPerSecond);
+                cpu[k].push_back(figures[k].programCpu);
+                redraws[k].push_back(figures[k].redrawsPerSecond);
+                ratio[k].push_back(figures[0].programCpu > 0
+                                       ? figures[k].programCpu / figures[0].programCpu
+                                       : 0.0);
+            }
+        }
+        const char* const cases[3] = {"off  off", "on   off", "on   on "};
+        for (int k = 0; k < 3; ++k) {
+            if (options.repeat == 1) {
+                std::printf("  %-9s  %s     %8.1f   %7.3f %%", line, cases[k], polls[k][0],
+                            cpu[k][0]);
+                if (k > 0) {
+                    std::printf("   %6.1f   (on/off %.2f)", redraws[k][0], ratio[k][0]);
+                }
+                std::printf("\n");
+            } else {
+                std::printf("  %-9s  plot %s monitor %s: polls/s %s, redraws/s %s\n", line,
+                            k == 0 ? "off" : "on", k == 2 ? "on" : "off",
+                            spreadText(polls[k], 1).c_str(), spreadText(redraws[k], 1).c_str());
+                std::printf("      program-CPU %% %s", spreadText(cpu[k], 3).c_str());
+                if (k > 0) {
+                    std::printf("   on/off %s", spreadText(ratio[k], 2).c_str());
+                }
+                std::printf("\n");
+            }
+        }
         std::fflush(stdout);
     }
     redrawCost(ui);

@@ -40,8 +40,12 @@ const char* const kUsage =
     "  --turnaround US     the simulated module's turnaround in microseconds (default 0)\n"
     "  --scan-seconds S    how long the scanners poll per case (default 30)\n"
     "  --trees FILE        the tree container (default: tarn.tree.dat beside tarn-bench)\n"
-    "  --only WHAT         exchange, files, scanners or monitor: only that part\n"
-    "                      (monitor: the reads with the bus monitor off and on)\n";
+    "  --only WHAT         exchange, files, scanners, plot or monitor: only that part\n"
+    "                      (plot: the scanners through the tree view with the trend plot\n"
+    "                      and the bus monitor off and on, part of scanners;\n"
+    "                      monitor: the reads with the bus monitor off and on)\n"
+    "  --repeat N          run the monitor and plot cases N times, off and on in turn,\n"
+    "                      and print the median, smallest and largest of each figure\n";
 
 std::optional<Options> parseOptions(int argc, char** argv) {
     Options options;
@@ -65,6 +69,11 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.turnaroundUs = std::max(0, std::atoi(argv[++i]));
         } else if (option == "--scan-seconds" && hasValue) {
             options.scanSeconds = std::max(0.1, std::atof(argv[++i]));
+        } else if (option == "--repeat" && hasValue) {
+            options.repeat = std::atoi(argv[++i]);
+            if (options.repeat < 1) {
+                return std::nullopt;
+            }
         } else if (option == "--trees" && hasValue) {
             options.container = argv[++i];
         } else if (option == "--only" && hasValue) {
@@ -72,8 +81,9 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.exchange = what == "exchange";
             options.files = what == "files";
             options.scanners = what == "scanners";
+            options.plot = what == "scanners" || what == "plot";
             options.monitor = what == "monitor";
-            if (!options.exchange && !options.files && !options.scanners && !options.monitor) {
+            if (!options.exchange && !options.files && !options.plot && !options.monitor) {
                 return std::nullopt;
             }
         } else {
@@ -130,6 +140,8 @@ int main(int argc, char** argv) {
     }
     if (options->scanners) {
         runScanners(*options, document, ui);
+    }
+    if (options->plot) {
         runPlotScanners(*options, document, ui);
     }
     return 0;
