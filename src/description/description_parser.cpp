@@ -49,7 +49,8 @@ std::int32_t truncateToInt(double value) {
 
 }  // namespace
 
-DescriptionParser::DescriptionParser(UserInteraction& ui) : ui_(ui) {}
+DescriptionParser::DescriptionParser(UserInteraction& ui, std::size_t maxTemplateNodes)
+    : ui_(ui), maxTemplateNodes_(maxTemplateNodes) {}
 
 DescriptionParser::~DescriptionParser() = default;
 
@@ -274,7 +275,7 @@ bool DescriptionParser::branchLine(const std::vector<std::string>& words, Branch
     for (std::int32_t number = 1; number <= count; ++number) {
         auto branch = std::make_unique<DescBranch>(words[1], count, number, image, selectedImage);
         MemberResult result =
-            ++templateNodes_ <= kMaxTemplateNodes ? MemberResult::Added : beyondBound();
+            ++templateNodes_ <= maxTemplateNodes_ ? MemberResult::Added : beyondBound();
         for (std::size_t i = 0; i < members.size() && result == MemberResult::Added; ++i) {
             result = addMember(*branch, members[i], firstOfLine);
         }
@@ -320,14 +321,14 @@ DescriptionParser::MemberResult DescriptionParser::addMember(DescBranch& branch,
         return MemberResult::Unknown;
     }
     for (const ParameterTemplate* parameter : member.parameters) {
-        if (++templateNodes_ > kMaxTemplateNodes) {
+        if (++templateNodes_ > maxTemplateNodes_) {
             return beyondBound();
         }
         branch.addParameterTemplate(*parameter);
     }
     for (const auto& [template_, nodes] : found) {
         templateNodes_ += nodes;
-        if (templateNodes_ > kMaxTemplateNodes) {
+        if (templateNodes_ > maxTemplateNodes_) {
             return beyondBound();
         }
         if (networkSettings_ != nullptr && template_->contains(networkSettings_)) {
@@ -413,8 +414,9 @@ ParameterTree DescriptionParser::finish(InstantiationContext& context) {
     return tree;
 }
 
-ParameterTree buildParameterTree(std::string_view text, InstantiationContext& context) {
-    DescriptionParser parser(context.ui);
+ParameterTree buildParameterTree(std::string_view text, InstantiationContext& context,
+                                 std::size_t maxTemplateNodes) {
+    DescriptionParser parser(context.ui, maxTemplateNodes);
     if (!parser.parseText(text)) {
         context.ui.showMessage("Не удалось создать дерево параметров", "Ошибка", MessageIcon::Error,
                                kMessageNoOwner);

@@ -52,8 +52,10 @@ struct ParameterTree {
 
 class DescriptionParser {
 public:
-    // Every error of the description is shown through `ui`.
-    explicit DescriptionParser(UserInteraction& ui);
+    // Every error of the description is shown through `ui`. Branch
+    // templates hold at most `maxTemplateNodes` nodes in all.
+    explicit DescriptionParser(UserInteraction& ui,
+                               std::size_t maxTemplateNodes = kMaxTemplateNodes);
     ~DescriptionParser();
 
     DescriptionParser(const DescriptionParser&) = delete;
@@ -112,11 +114,15 @@ private:
     DescBranch* networkSettings_ = nullptr;
     // Branches and parameter templates held by all branch templates.
     std::size_t templateNodes_ = 0;
+    std::size_t maxTemplateNodes_;
 };
 
 // Parses a whole description and builds its tree. A failing line ends the
 // parsing with "Не удалось создать дерево параметров"; the tree is then built
-// from the lines before it.
-ParameterTree buildParameterTree(std::string_view text, InstantiationContext& context);
+// from the lines before it. A smaller bound than kMaxTemplateNodes serves
+// the fuzzing, where a tree a hundred times the module's reaches no more
+// than one a few times its size and costs a hundred times as much.
+ParameterTree buildParameterTree(std::string_view text, InstantiationContext& context,
+                                 std::size_t maxTemplateNodes = kMaxTemplateNodes);
 
 }  // namespace tarn

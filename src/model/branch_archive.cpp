@@ -1,6 +1,7 @@
 #include "model/branch_archive.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,7 @@ void loadBranch(ArchiveReader& archive, DescBranch& branch) {
             branch.setName(std::string(name));
         }
         const std::uint32_t stored = archive.readDword();
+        std::optional<Parameter> scratch;
         for (std::uint32_t i = 0; i < stored; ++i) {
             const std::uint32_t key = archive.readDword();
             if (Parameter* match = find(key)) {
@@ -78,8 +80,11 @@ void loadBranch(ArchiveReader& archive, DescBranch& branch) {
                 } keep{*match};
                 loadParameter(archive, keep.parameter, false);
             } else {
-                Parameter scratch;
-                loadParameter(archive, scratch, false);
+                // A record of no parameter of the tree is read and dropped.
+                if (!scratch) {
+                    scratch.emplace();
+                }
+                loadParameter(archive, *scratch, false);
             }
         }
         const std::int32_t count = archive.readInt32();

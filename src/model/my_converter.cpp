@@ -193,7 +193,8 @@ std::optional<std::uint16_t> clockValue(std::string_view text) {
 MyConverter::MyConverter(std::string networkName)
     : networkName_(std::move(networkName)),
       networkNameHash_(NetNameHash(networkName_)),
-      valueType_("неизвестен") {}
+      valueType_("неизвестен"),
+      valueKind_(kindOfType()) {}
 
 void MyConverter::setNetworkName(std::string name) {
     networkName_ = std::move(name);
@@ -241,7 +242,12 @@ std::vector<std::string> MyConverter::typeItems() const {
     return items;
 }
 
-ValueKind MyConverter::valueKind() const {
+void MyConverter::setValueType(std::string type) {
+    valueType_ = std::move(type);
+    valueKind_ = kindOfType();
+}
+
+ValueKind MyConverter::kindOfType() const {
     const std::string word = typeWord();
     if (text::equalsNoCase(word, "float")) {
         return ValueKind::Real;

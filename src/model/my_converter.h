@@ -49,7 +49,7 @@ public:
     void setValueText(std::string text) { valueText_ = std::move(text); }
 
     const std::string& valueType() const { return valueType_; }
-    void setValueType(std::string type) { valueType_ = std::move(type); }
+    void setValueType(std::string type);
 
     int typeVariant() const { return typeVariant_; }
     void setTypeVariant(int variant) { typeVariant_ = variant; }
@@ -66,7 +66,8 @@ public:
     std::string typeWord() const;
     // Every non-empty item of the value type, each "_" replaced by a blank.
     std::vector<std::string> typeItems() const;
-    ValueKind valueKind() const;
+    // Kept with the type: every conversion and every row asks for it.
+    ValueKind valueKind() const { return valueKind_; }
     bool isEnumeration() const { return valueKind() == ValueKind::Enumeration; }
 
     // Encodes `text` into data bytes. Returns kConverted (data set, possibly
@@ -91,11 +92,13 @@ public:
 
 private:
     bool wholeTypeIs(std::string_view type) const;
+    ValueKind kindOfType() const;
 
     std::string networkName_;
     std::uint16_t networkNameHash_ = 0;
     std::string valueText_;
     std::string valueType_;
+    ValueKind valueKind_ = ValueKind::Enumeration;  // that of an empty or unknown type
     int typeVariant_ = 0;
     double upperLimit_ = 0.0;
     double lowerLimit_ = 0.0;

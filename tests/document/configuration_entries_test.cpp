@@ -238,6 +238,40 @@ TEST_F(ConfigurationReading, DamagedFilesAreRefusedWithAReason) {
     }
 }
 
+TEST_F(ConfigurationReading, AFileAfterARefusedOneHoldsOnlyWhatItStores) {
+    // One reader for many files, as tarn-dump reads them: the tree of a
+    // refused file's predecessor is set aside and brought back for the next
+    // file of its mode, which must then show its own values and nothing of
+    // the first file's.
+    const auto full = store(19, "full.tarn");
+    const std::string bytes = testing::readFileBytes(full);
+    ArchiveWriter firstVersion;  // refused before any tree is touched
+    firstVersion.writeClass("CTARNDoc", 1);
+    const auto refused = scratch_.write(
+        "schema1.tarn", std::string(firstVersion.bytes().begin(), firstVersion.bytes().end()));
+    const auto shorter = scratch_.write("shorter.tarn", bytes.substr(0, bytes.size() / 3));
+
+    ConfigurationReader reader(ui_, container_);
+    std::string error;
+    ASSERT_TRUE(reader.read(full, error)) << error;
+    const auto before = reader.entries();
+    EXPECT_FALSE(reader.read(refused, error));
+    EXPECT_TRUE(reader.entries().empty()) << "a refused file shows no tree";
+    EXPECT_FALSE(reader.read(shorter, error)) << "it ends early";
+    const auto after = reader.entries();
+    ASSERT_EQ(after.size(), before.size());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (after[i].value == before[i].value) {
+            ++kept;
+        } else {
+            EXPECT_EQ(after[i].value, "Нет данных") << after[i].networkName;
+        }
+    }
+    EXPECT_GT(kept, 0u);
+    EXPECT_LT(kept, after.size()) << "the values past the end must not be the first file's";
+}
+
 TEST_F(ConfigurationReading, AContainerHeldForAMomentIsWaitedFor) {
     const auto path = store(19, "held.tarn");
     const int fd = ::open(container_.c_str(), O_RDONLY);
