@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzCheck(second->serialize() == saved);
 
     // The readable forms take the same path whatever the values hold, and
-    // cost more than the load and the saving together (the JSON form eight
+    // cost more than the load and the saving together (the JSON form five
     // times as much): one input in four checks the text form and the
     // comparison, one in sixty-four the JSON form too. The choice goes by the input's bytes, so
     // that a finding replays alike (by its size, mutations that keep the size kept the choice too,
