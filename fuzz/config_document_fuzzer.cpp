@@ -69,9 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The readable forms take the same path whatever the values hold, and
     // cost more than the load and the saving together (the JSON form five
     // times as much): one input in four checks the text form and the
-    // comparison, one in sixty-four the JSON form too. The choice goes by the input's bytes, so
-    // that a finding replays alike (by its size, mutations that keep the size kept the choice too,
-    // and the JSON form ran for one input in four).
+    // comparison, one in sixty-four the JSON form too. The choice goes by
+    // the input's bytes, so that a finding replays alike (by its size,
+    // mutations that keep the size kept the choice too, and the JSON form
+    // ran for one input in four).
     const std::size_t choice = std::hash<std::string_view>{}(fuzz::asText(data, size));
     if (choice % 4 != 0) {
         return 0;

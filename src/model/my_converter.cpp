@@ -192,13 +192,13 @@ std::optional<std::uint16_t> clockValue(std::string_view text) {
 
 MyConverter::MyConverter(std::string networkName)
     : networkName_(std::move(networkName)),
-      networkNameHash_(NetNameHash(networkName_)),
+      nameHash_(NetNameHash(networkName_)),
       valueType_("неизвестен"),
       valueKind_(kindOfType()) {}
 
 void MyConverter::setNetworkName(std::string name) {
     networkName_ = std::move(name);
-    networkNameHash_ = NetNameHash(networkName_);
+    nameHash_ = NetNameHash(networkName_);
 }
 
 bool MyConverter::hasName(std::string_view name) const {

@@ -42,7 +42,7 @@ public:
     void setNetworkName(std::string name);
     // The hash of the network name (NetNameHash), kept with the name: files
     // and frames ask for it for every parameter.
-    std::uint16_t networkNameHash() const { return networkNameHash_; }
+    std::uint16_t nameHash() const { return nameHash_; }
 
     const std::string& valueText() const { return valueText_; }
     // Stores the text as it is, without any check.
@@ -95,7 +95,7 @@ private:
     ValueKind kindOfType() const;
 
     std::string networkName_;
-    std::uint16_t networkNameHash_ = 0;
+    std::uint16_t nameHash_ = 0;
     std::string valueText_;
     std::string valueType_;
     ValueKind valueKind_ = ValueKind::Enumeration;  // that of an empty or unknown type

@@ -84,10 +84,6 @@ bool Parameter::statusIsMismatch() const {
     return statusText_.starts_with(kMismatchPrefix);
 }
 
-std::uint16_t Parameter::nameHash() const {
-    return networkNameHash();
-}
-
 int Parameter::imageIndex() const {
     if (!accessible_) {
         return kImageInaccessible;

@@ -117,8 +117,6 @@ public:
     void setOutputSlot(Parameter** slot) { outputSlot_ = slot; }
     Parameter** outputSlot() const { return outputSlot_; }
 
-    std::uint16_t nameHash() const;
-
     // Image of the parameter in the view: 27 accessible enumeration, 28
     // accessible value of another kind, 30 not accessible.
     int imageIndex() const;

@@ -7,11 +7,12 @@
 // out and painted once per batch however fast the task writes, a line shows
 // at most one batch interval after it was written, and the task's thread
 // never wakes the GUI thread for a line. close() hands over what is left
-// first, so the window shows every line before it closes. Calls that come while no window is open
-// are dropped. runModal returns only once the task has closed the window, also when the window went
-// before (its owner was closed). In a run without a screen (setShown(false)) the window is never
-// shown, so nothing is laid out or painted that nobody could see; runModal waits for the task all
-// the same.
+// first, so the window shows every line before it closes. Calls that come
+// while no window is open are dropped. runModal returns only once the task
+// has closed the window, also when the window went before (its owner was
+// closed). In a run without a screen (setShown(false)) the window is never
+// shown, so nothing is laid out or painted that nobody could see; runModal
+// waits for the task all the same.
 #pragma once
 
 #include <QPointer>
