@@ -40,9 +40,10 @@ campaign_target() {
         [ "$left" -lt "$seconds" ] && seconds=$left
         log="$CAMPAIGN/$target/round$round.log"
         set +e
+        # One process a corpus: nothing else adds to it (-reload=0).
         ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1" \
         UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-            "$BUILD_DIR/bin/fuzz_$target" "$corpus" -max_total_time="$seconds" \
+            "$BUILD_DIR/bin/fuzz_$target" "$corpus" -reload=0 -max_total_time="$seconds" \
             -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
             -artifact_prefix="$findings/" >"$log" 2>&1
         set -e

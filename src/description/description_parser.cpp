@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kErrorCaption = "Ошибка в описателе";
 
-bool endsWith(const std::string& word, char c) {
+bool endsWith(std::string_view word, char c) {
     return !word.empty() && word.back() == c;
 }
 
@@ -64,11 +64,12 @@ bool DescriptionParser::parseText(std::string_view text) {
 }
 
 bool DescriptionParser::parseLine(std::string_view line) {
-    const std::vector<std::string> words = descriptionWords(line);
+    descriptionWords(line, words_);
+    const Words& words = words_;
     if (words.size() < 2 || words[0] == ";" || words[0] == "'") {
         return true;
     }
-    const std::string& keyword = words[0];
+    const std::string_view keyword = words[0];
     if (text::equalsNoCase(keyword, "parameter")) {
         return parameterLine(words);
     }
@@ -93,24 +94,28 @@ bool DescriptionParser::parseLine(std::string_view line) {
     if (text::equalsNoCase(keyword, "type")) {
         return typeLine(words);
     }
-    ui_.showMessage("Непонятная команда в описателе '" + keyword + "'", kErrorCaption,
+    ui_.showMessage("Непонятная команда в описателе '" + std::string(keyword) + "'", kErrorCaption,
                     MessageIcon::Error, kMessageNoOwner);
     return false;
 }
 
-bool DescriptionParser::tooFewWords(const std::vector<std::string>& words) {
+bool DescriptionParser::tooFewWords(const Words& words) {
     std::string line;
-    for (const auto& word : words) {
-        line += (line.empty() ? "" : " ") + word;
+    for (const auto word : words) {
+        if (!line.empty()) {
+            line += ' ';
+        }
+        line += word;
     }
     ui_.showMessage(
-        "Недостаточно операндов у команды '" + words[0] + "' в строке описателя:\n" + line,
+        "Недостаточно операндов у команды '" + std::string(words[0]) + "' в строке описателя:\n" +
+            line,
         kErrorCaption, MessageIcon::Error);
     return false;
 }
 
-bool DescriptionParser::unknownParameter(const std::string& name) {
-    ui_.showMessage("Параметр '" + name + "' не определен.", "Ошибка описателя",
+bool DescriptionParser::unknownParameter(std::string_view name) {
+    ui_.showMessage("Параметр '" + std::string(name) + "' не определен.", "Ошибка описателя",
                     MessageIcon::Exclamation);
     return false;
 }
@@ -134,7 +139,7 @@ std::optional<double> DescriptionParser::constant(std::string_view name) const {
 }
 
 // parameter name type caption [noattr | tableN[+|*] multiplicity]
-bool DescriptionParser::parameterLine(const std::vector<std::string>& words) {
+bool DescriptionParser::parameterLine(const Words& words) {
     if (words.size() < 4) {
         return tooFewWords(words);
     }
@@ -155,13 +160,13 @@ bool DescriptionParser::parameterLine(const std::vector<std::string>& words) {
         if (text::equalsNoCase(words[4], "noattr")) {
             parameter.attributeFlag = false;
         } else if (words.size() >= 6) {
-            std::string table = words[4];
+            std::string_view table = words[4];
             parameter.multiplicity = numbers::leadingInteger(words[5]);
             if (endsWith(table, '+')) {
-                table.pop_back();
+                table.remove_suffix(1);
                 parameter.tableMode = 1;
             } else if (endsWith(table, '*')) {
-                table.pop_back();
+                table.remove_suffix(1);
                 parameter.tableMode = 2;
             }
             parameter.tableNumber = tableNumber(table);
@@ -172,7 +177,7 @@ bool DescriptionParser::parameterLine(const std::vector<std::string>& words) {
 }
 
 // rule name lower upper
-bool DescriptionParser::ruleLine(const std::vector<std::string>& words) {
+bool DescriptionParser::ruleLine(const Words& words) {
     if (words.size() < 4) {
         return tooFewWords(words);
     }
@@ -186,7 +191,7 @@ bool DescriptionParser::ruleLine(const std::vector<std::string>& words) {
 }
 
 // init name value
-bool DescriptionParser::initLine(const std::vector<std::string>& words) {
+bool DescriptionParser::initLine(const Words& words) {
     if (words.size() < 3) {
         return tooFewWords(words);
     }
@@ -199,7 +204,7 @@ bool DescriptionParser::initLine(const std::vector<std::string>& words) {
 }
 
 // The count of a branch line: a number, or else the name of a constant.
-std::int32_t DescriptionParser::branchCount(const std::string& word) const {
+std::int32_t DescriptionParser::branchCount(std::string_view word) const {
     const std::int32_t count = numbers::leadingInteger(word);
     if (count != 0) {
         return count;
@@ -219,8 +224,8 @@ struct DescriptionParser::MemberLookup {
     bool namesOwnBranch = false;
 };
 
-DescriptionParser::MemberLookup DescriptionParser::lookUpMember(const std::string& word,
-                                                                const std::string& ownName) const {
+DescriptionParser::MemberLookup DescriptionParser::lookUpMember(std::string_view word,
+                                                                std::string_view ownName) const {
     MemberLookup lookup;
     lookup.word = word;
     for (const auto& parameter : templates_) {
@@ -238,7 +243,7 @@ DescriptionParser::MemberLookup DescriptionParser::lookUpMember(const std::strin
 }
 
 // branch|scanners|root name count image selected-image member...
-bool DescriptionParser::branchLine(const std::vector<std::string>& words, BranchKind kind) {
+bool DescriptionParser::branchLine(const Words& words, BranchKind kind) {
     if (words.size() < 3) {
         return tooFewWords(words);
     }
@@ -273,7 +278,8 @@ bool DescriptionParser::branchLine(const std::vector<std::string>& words, Branch
     };
 
     for (std::int32_t number = 1; number <= count; ++number) {
-        auto branch = std::make_unique<DescBranch>(words[1], count, number, image, selectedImage);
+        auto branch = std::make_unique<DescBranch>(std::string(words[1]), count, number, image,
+                                                   selectedImage);
         MemberResult result =
             ++templateNodes_ <= maxTemplateNodes_ ? MemberResult::Added : beyondBound();
         for (std::size_t i = 0; i < members.size() && result == MemberResult::Added; ++i) {
@@ -348,12 +354,12 @@ DescriptionParser::MemberResult DescriptionParser::beyondBound() {
 }
 
 // const name value
-bool DescriptionParser::constLine(const std::vector<std::string>& words) {
+bool DescriptionParser::constLine(const Words& words) {
     if (words.size() < 3) {
         return tooFewWords(words);
     }
     if (constant(words[1])) {
-        ui_.showMessage("Константа '" + words[1] + "' уже определена!", kErrorCaption,
+        ui_.showMessage("Константа '" + std::string(words[1]) + "' уже определена!", kErrorCaption,
                         MessageIcon::Error);
         return false;
     }
@@ -362,10 +368,13 @@ bool DescriptionParser::constLine(const std::vector<std::string>& words) {
 }
 
 // type name part...
-bool DescriptionParser::typeLine(const std::vector<std::string>& words) {
+bool DescriptionParser::typeLine(const Words& words) {
     std::string typeText;
     for (std::size_t i = 2; i < words.size(); ++i) {
-        typeText += (i > 2 ? ":" : "") + words[i];
+        if (i > 2) {
+            typeText += ':';
+        }
+        typeText += words[i];
     }
     types_.emplace_back(words[1], std::move(typeText));
     return true;

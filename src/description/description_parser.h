@@ -86,23 +86,25 @@ public:
 
 private:
     enum class BranchKind { Branch, Scanners, Root };
+    // The words of a line, views of the description's text.
+    using Words = std::vector<std::string_view>;
 
-    bool parameterLine(const std::vector<std::string>& words);
-    bool ruleLine(const std::vector<std::string>& words);
-    bool initLine(const std::vector<std::string>& words);
-    bool branchLine(const std::vector<std::string>& words, BranchKind kind);
-    bool constLine(const std::vector<std::string>& words);
-    bool typeLine(const std::vector<std::string>& words);
+    bool parameterLine(const Words& words);
+    bool ruleLine(const Words& words);
+    bool initLine(const Words& words);
+    bool branchLine(const Words& words, BranchKind kind);
+    bool constLine(const Words& words);
+    bool typeLine(const Words& words);
 
     struct MemberLookup;
     enum class MemberResult { Added, Unknown, BeyondBound };
-    MemberLookup lookUpMember(const std::string& word, const std::string& ownName) const;
+    MemberLookup lookUpMember(std::string_view word, std::string_view ownName) const;
     MemberResult addMember(DescBranch& branch, const MemberLookup& member, std::size_t firstOfLine);
     MemberResult beyondBound();
     ParameterTemplate* findTemplate(std::string_view name);
-    std::int32_t branchCount(const std::string& word) const;
-    bool tooFewWords(const std::vector<std::string>& words);
-    bool unknownParameter(const std::string& name);
+    std::int32_t branchCount(std::string_view word) const;
+    bool tooFewWords(const Words& words);
+    bool unknownParameter(std::string_view name);
 
     UserInteraction& ui_;
     std::vector<ParameterTemplate> templates_;
@@ -115,6 +117,7 @@ private:
     // Branches and parameter templates held by all branch templates.
     std::size_t templateNodes_ = 0;
     std::size_t maxTemplateNodes_;
+    Words words_;  // of the line being parsed, kept for the next
 };
 
 // Parses a whole description and builds its tree. A failing line ends the

@@ -3,9 +3,9 @@
 namespace tarn {
 namespace {
 
-template <typename Piece>
-std::vector<Piece> splitAtRuns(std::string_view text, std::string_view separators) {
-    std::vector<Piece> pieces;
+void splitAtRuns(std::string_view text, std::string_view separators,
+                 std::vector<std::string_view>& pieces) {
+    pieces.clear();
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t start = text.find_first_not_of(separators, pos);
@@ -16,10 +16,9 @@ std::vector<Piece> splitAtRuns(std::string_view text, std::string_view separator
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        pieces.emplace_back(text.substr(start, end - start));
+        pieces.push_back(text.substr(start, end - start));
         pos = end;
     }
-    return pieces;
 }
 
 }  // namespace
@@ -28,11 +27,19 @@ std::vector<std::string_view> descriptionLines(std::string_view text) {
     if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
         text = text.substr(0, nul);
     }
-    return splitAtRuns<std::string_view>(text, "\r\n");
+    std::vector<std::string_view> lines;
+    splitAtRuns(text, "\r\n", lines);
+    return lines;
 }
 
-std::vector<std::string> descriptionWords(std::string_view line) {
-    return splitAtRuns<std::string>(line, " \t");
+std::vector<std::string_view> descriptionWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    splitAtRuns(line, " \t", words);
+    return words;
+}
+
+void descriptionWords(std::string_view line, std::vector<std::string_view>& words) {
+    splitAtRuns(line, " \t", words);
 }
 
 }  // namespace tarn

@@ -14,7 +14,10 @@ namespace tarn {
 std::vector<std::string_view> descriptionLines(std::string_view text);
 
 // The words of one line, cut at every run of blanks and tabs; leading and
-// trailing blanks and tabs are dropped. There is no quoting.
-std::vector<std::string> descriptionWords(std::string_view line);
+// trailing blanks and tabs are dropped. There is no quoting. The words are
+// views of `line`; the second form fills `words`, so that the parser keeps
+// one vector for every line.
+std::vector<std::string_view> descriptionWords(std::string_view line);
+void descriptionWords(std::string_view line, std::vector<std::string_view>& words);
 
 }  // namespace tarn

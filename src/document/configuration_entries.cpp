@@ -83,33 +83,50 @@ std::string entryLabel(const ConfigurationEntry& entry) {
     return entry.networkName + ":" + std::to_string(*entry.linearIndex);
 }
 
-std::string entryAttributes(const ConfigurationEntry& entry) {
-    std::vector<std::string> parts;
+namespace {
+
+// The attributes' text appended to `text`, parts parted by "; ".
+void appendAttributes(const ConfigurationEntry& entry, std::string& text) {
+    const std::size_t start = text.size();
+    const auto part = [&text, start](std::string_view piece) {
+        if (text.size() > start) {
+            text += "; ";
+        }
+        text += piece;
+    };
     if (entry.attributeKind != 0) {
-        parts.push_back(std::string(entry.editable ? "Редактируемый" : "Не редактируемый") + ", " +
-                        (entry.ownerIsFirm ? "Фирма" : "Пользователь"));
+        part(entry.editable ? "Редактируемый" : "Не редактируемый");
+        text += ", ";
+        text += entry.ownerIsFirm ? "Фирма" : "Пользователь";
     }
     if (!entry.accessible) {
-        parts.emplace_back("недоступен");
+        part("недоступен");
     }
-    std::string changes;
+    bool anyChange = false;
     for (const auto& [changed, word] : {std::pair{entry.valueChanged, "значение"},
                                         std::pair{entry.editableChanged, "редактируемость"},
                                         std::pair{entry.ownerChanged, "принадлежность"}}) {
         if (changed) {
-            changes += (changes.empty() ? "" : ", ") + std::string(word);
+            if (anyChange) {
+                text += ", ";
+            } else {
+                part("изменены: ");
+                anyChange = true;
+            }
+            text += word;
         }
     }
-    if (!changes.empty()) {
-        parts.push_back("изменены: " + changes);
-    }
     if (!entry.status.empty()) {
-        parts.push_back("статус: " + entry.status);
+        part("статус: ");
+        text += entry.status;
     }
+}
+
+}  // namespace
+
+std::string entryAttributes(const ConfigurationEntry& entry) {
     std::string text;
-    for (const std::string& part : parts) {
-        text += (text.empty() ? "" : "; ") + part;
-    }
+    appendAttributes(entry, text);
     return text;
 }
 
@@ -143,10 +160,31 @@ std::string escapeControls(std::string_view text) {
 }
 
 std::string entryLine(const ConfigurationEntry& entry) {
-    std::string line = entryPlace(entry) + "  " + entryLabel(entry) + " = " + entry.value;
-    const std::string attributes = entryAttributes(entry);
-    if (!attributes.empty()) {
-        line += "  [" + attributes + "]";
+    // One buffer for the whole line: tarn-dump writes one for every
+    // parameter.
+    std::string line;
+    line.reserve(entry.branchPath.size() + entry.caption.size() + entry.networkName.size() +
+                 entry.value.size() + entry.status.size() + 64);
+    line += entry.branchPath;
+    if (!entry.branchPath.empty()) {
+        line += kBranchPathSeparator;
+    }
+    line += entry.caption;
+    line += "  ";
+    line += entry.networkName;
+    if (entry.linearIndex) {
+        line += ':';
+        line += std::to_string(*entry.linearIndex);
+    }
+    line += " = ";
+    line += entry.value;
+    const std::size_t beforeAttributes = line.size();
+    line += "  [";
+    appendAttributes(entry, line);
+    if (line.size() == beforeAttributes + 3) {
+        line.resize(beforeAttributes);
+    } else {
+        line += ']';
     }
     return escapeControls(line);
 }

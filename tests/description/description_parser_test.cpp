@@ -13,7 +13,7 @@ namespace tarn {
 namespace {
 
 using testing::RecordingInteraction;
-using Words = std::vector<std::string>;
+using Words = std::vector<std::string_view>;
 
 // A description file of the test data, as the container reader hands it over.
 std::string description(const std::string& name) {

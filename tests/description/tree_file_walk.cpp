@@ -23,9 +23,9 @@ void noteFeatures(std::string_view content, std::set<std::string>& features) {
         if (line.find('\t') != std::string::npos) {
             features.insert("tab");
         }
-        const std::string& keyword = words[0];
+        const std::string_view keyword = words[0];
         if (keyword == ";" || keyword == "'") {
-            features.insert("comment " + keyword);
+            features.insert("comment " + std::string(keyword));
             continue;
         }
         for (const char* plain : {"const", "rule", "init"}) {
@@ -60,7 +60,7 @@ void noteFeatures(std::string_view content, std::set<std::string>& features) {
         const bool branchLike = equalsNoCase(keyword, "branch") ||
                                 equalsNoCase(keyword, "scanners") || equalsNoCase(keyword, "root");
         if (branchLike) {
-            std::string name = words[1];
+            std::string name(words[1]);
             if (name.find('#') != std::string::npos) {
                 features.insert("#");
             }
