@@ -5,10 +5,11 @@
 // time a cell is painted, and a view that takes new rows a few times a second
 // repaints all its visible cells each time. This delegate keeps the laid-out
 // text (QStaticText) of the latest texts it drew, so a repaint only draws
-// glyphs. It draws the cell's background and selection through the style as
-// Qt's delegate does, the text in the item's foreground colour (or the
-// highlighted text colour of a selected cell) with its horizontal alignment,
-// vertically centred and clipped to the cell.
+// glyphs. It draws the cell's background and selection as Qt's delegate
+// does (through the style; a plain cell, for which the style draws nothing,
+// keeps the colour the view gave its row), the text in the item's
+// foreground colour (or the highlighted text colour of a selected cell)
+// with its horizontal alignment, vertically centred and clipped to the cell.
 #pragma once
 
 #include <QCache>

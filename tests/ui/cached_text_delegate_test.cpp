@@ -1,11 +1,14 @@
-// The cells the progress window's log and the bus monitor draw through
-// CachedTextDelegate: the text in the item's colour, where its alignment
-// puts it, and again from the kept layout on the next repaint.
+// The cells the bus monitor draws through CachedTextDelegate: the text in
+// the item's colour, where its alignment puts it, and again from the kept
+// layout on the next repaint; backgrounds, selection and focus as Qt's
+// delegate draws them.
 #include "ui/cached_text_delegate.h"
 
 #include <gtest/gtest.h>
 
+#include <QItemSelectionModel>
 #include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include "widget_helpers.h"
@@ -75,6 +78,44 @@ TEST(CachedTextDelegate, DrawsTheTextInItsColourAndAlignmentOnEveryRepaint) {
         view.viewport()->update();
         QApplication::processEvents();
     }
+}
+
+// Plain cells on alternating rows, a cell with a brush of its own, a
+// selected row and the current cell: without texts, the table looks the
+// same whichever delegate draws it.
+TEST(CachedTextDelegate, DrawsBackgroundsSelectionAndFocusAsQtsDelegate) {
+    QStandardItemModel model(8, 3);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < model.columnCount(); ++column) {
+            model.setItem(row, column, new QStandardItem);
+        }
+    }
+    model.item(1, 0)->setBackground(QColor(Qt::yellow));
+    const auto picture = [&model](bool cached) {
+        QTableView view;
+        view.setModel(&model);
+        if (cached) {
+            view.setItemDelegate(new CachedTextDelegate(&view));
+        } else {
+            view.setItemDelegate(new QStyledItemDelegate(&view));
+        }
+        view.setAlternatingRowColors(true);
+        view.setSelectionBehavior(QAbstractItemView::SelectRows);
+        view.resize(360, 260);
+        if (!showAndActivate(view)) {
+            return QImage();
+        }
+        view.selectionModel()->select(model.index(4, 0), QItemSelectionModel::Select |
+                                                             QItemSelectionModel::Rows);
+        view.selectionModel()->setCurrentIndex(model.index(2, 1), QItemSelectionModel::NoUpdate);
+        view.setFocus();
+        QApplication::processEvents();
+        return view.viewport()->grab().toImage();
+    };
+    const QImage ours = picture(true);
+    const QImage qts = picture(false);
+    ASSERT_FALSE(ours.isNull());
+    EXPECT_EQ(ours, qts);
 }
 
 }  // namespace
