@@ -107,10 +107,9 @@ bool DescriptionParser::tooFewWords(const Words& words) {
         }
         line += word;
     }
-    ui_.showMessage(
-        "Недостаточно операндов у команды '" + std::string(words[0]) + "' в строке описателя:\n" +
-            line,
-        kErrorCaption, MessageIcon::Error);
+    ui_.showMessage("Недостаточно операндов у команды '" + std::string(words[0]) +
+                        "' в строке описателя:\n" + line,
+                    kErrorCaption, MessageIcon::Error);
     return false;
 }
 

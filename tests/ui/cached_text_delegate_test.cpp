@@ -105,8 +105,8 @@ TEST(CachedTextDelegate, DrawsBackgroundsSelectionAndFocusAsQtsDelegate) {
         if (!showAndActivate(view)) {
             return QImage();
         }
-        view.selectionModel()->select(model.index(4, 0), QItemSelectionModel::Select |
-                                                             QItemSelectionModel::Rows);
+        view.selectionModel()->select(model.index(4, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
         view.selectionModel()->setCurrentIndex(model.index(2, 1), QItemSelectionModel::NoUpdate);
         view.setFocus();
         QApplication::processEvents();
