@@ -162,7 +162,7 @@ std::vector<std::uint8_t> TarnDocument::serialize() const {
     if (tree_.root) {
         storeBranch(archive, *tree_.root);
     }
-    return archive.bytes();
+    return archive.takeBytes();
 }
 
 TarnDocument::LoadResult TarnDocument::deserialize(std::span<const std::uint8_t> bytes,

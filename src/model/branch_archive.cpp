@@ -36,20 +36,30 @@ void loadBranch(ArchiveReader& archive, DescBranch& branch) {
     if (schema == kBranchSchema) {
         // The branch's parameters by key, in one sorted vector: a branch is
         // read for every file, and most hold a handful of parameters.
-        using Keyed = std::pair<std::uint32_t, Parameter*>;
+        // Each with its place in the branch, so that a plain sort (which,
+        // unlike a stable one, needs no buffer of its own) keeps the order
+        // of parameters that share a key.
+        struct Keyed {
+            std::uint32_t key;
+            std::uint32_t place;
+            Parameter* parameter;
+        };
         std::vector<Keyed> byKey;
         byKey.reserve(branch.parameters().size());
         for (const auto& parameter : branch.parameters()) {
-            byKey.emplace_back(parameterKey(*parameter), parameter.get());
+            byKey.push_back({parameterKey(*parameter), static_cast<std::uint32_t>(byKey.size()),
+                             parameter.get()});
         }
-        const auto keyLess = [](const Keyed& a, const Keyed& b) { return a.first < b.first; };
-        std::stable_sort(byKey.begin(), byKey.end(), keyLess);
+        std::sort(byKey.begin(), byKey.end(), [](const Keyed& a, const Keyed& b) {
+            return a.key != b.key ? a.key < b.key : a.place < b.place;
+        });
         // Of parameters that share a key, the later one wins.
         const auto find = [&](std::uint32_t key) -> Parameter* {
             const auto after =
-                std::upper_bound(byKey.begin(), byKey.end(), Keyed{key, nullptr}, keyLess);
-            return after != byKey.begin() && std::prev(after)->first == key
-                       ? std::prev(after)->second
+                std::upper_bound(byKey.begin(), byKey.end(), key,
+                                 [](std::uint32_t k, const Keyed& entry) { return k < entry.key; });
+            return after != byKey.begin() && std::prev(after)->key == key
+                       ? std::prev(after)->parameter
                        : nullptr;
         };
         if (const std::string_view name = archive.readTextView(); branch.name() != name) {

@@ -13,14 +13,19 @@ constexpr std::uint32_t kMaxSmallNumber = 0x7FFE;
 
 }  // namespace
 
+// Little-endian, as the files have always been written. The bytes of a
+// number go in at once: a file is some ten thousand numbers.
 void ArchiveWriter::writeWord(std::uint16_t value) {
-    bytes_.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value & 0xFF),
+                                   static_cast<std::uint8_t>(value >> 8)};
+    bytes_.insert(bytes_.end(), bytes, bytes + 2);
 }
 
 void ArchiveWriter::writeDword(std::uint32_t value) {
-    writeWord(static_cast<std::uint16_t>(value & 0xFFFF));
-    writeWord(static_cast<std::uint16_t>(value >> 16));
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>((value >> 8) & 0xFF),
+        static_cast<std::uint8_t>((value >> 16) & 0xFF), static_cast<std::uint8_t>(value >> 24)};
+    bytes_.insert(bytes_.end(), bytes, bytes + 4);
 }
 
 void ArchiveWriter::writeText(std::string_view utf8) {

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarn {
@@ -43,6 +44,8 @@ public:
     void writeClass(std::string_view className, std::uint16_t schema);
 
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    // The bytes written, moved out: the writer is empty afterwards.
+    std::vector<std::uint8_t> takeBytes() { return std::move(bytes_); }
 
 private:
     struct ClassEntry {
