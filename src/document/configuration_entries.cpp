@@ -35,8 +35,27 @@ ConfigurationEntry entryFor(const Parameter& parameter, const std::string& branc
     return entry;
 }
 
+// "path / name", or "name" at the top.
+void appendJoined(std::string& text, std::string_view path, std::string_view name) {
+    text += path;
+    if (!path.empty()) {
+        text += kBranchPathSeparator;
+    }
+    text += name;
+}
+
 std::string joined(const std::string& path, const std::string& name) {
-    return path.empty() ? name : path + std::string(kBranchPathSeparator) + name;
+    std::string text;
+    appendJoined(text, path, name);
+    return text;
+}
+
+void appendLabel(const ConfigurationEntry& entry, std::string& text) {
+    text += entry.networkName;
+    if (entry.linearIndex) {
+        text += ':';
+        text += std::to_string(*entry.linearIndex);
+    }
 }
 
 // `path` is the path of `branch` itself.
@@ -77,10 +96,9 @@ std::string entryPlace(const ConfigurationEntry& entry) {
 }
 
 std::string entryLabel(const ConfigurationEntry& entry) {
-    if (!entry.linearIndex) {
-        return entry.networkName;
-    }
-    return entry.networkName + ":" + std::to_string(*entry.linearIndex);
+    std::string text;
+    appendLabel(entry, text);
+    return text;
 }
 
 namespace {
@@ -165,17 +183,9 @@ std::string entryLine(const ConfigurationEntry& entry) {
     std::string line;
     line.reserve(entry.branchPath.size() + entry.caption.size() + entry.networkName.size() +
                  entry.value.size() + entry.status.size() + 64);
-    line += entry.branchPath;
-    if (!entry.branchPath.empty()) {
-        line += kBranchPathSeparator;
-    }
-    line += entry.caption;
+    appendJoined(line, entry.branchPath, entry.caption);
     line += "  ";
-    line += entry.networkName;
-    if (entry.linearIndex) {
-        line += ':';
-        line += std::to_string(*entry.linearIndex);
-    }
+    appendLabel(entry, line);
     line += " = ";
     line += entry.value;
     const std::size_t beforeAttributes = line.size();
