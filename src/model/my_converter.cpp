@@ -190,6 +190,8 @@ std::optional<std::uint16_t> clockValue(std::string_view text) {
     return value;
 }
 
+MyConverter::MyConverter() : valueKind_(kindOfType()) {}
+
 MyConverter::MyConverter(std::string networkName)
     : networkName_(std::move(networkName)),
       nameHash_(NetNameHash(networkName_)),

@@ -30,7 +30,8 @@ public:
     static constexpr int kNotConvertible = 0;
     static constexpr int kNoConversion = -1;
 
-    MyConverter() = default;
+    // Name and value type empty.
+    MyConverter();
     // Value text empty, value type "неизвестен".
     explicit MyConverter(std::string networkName);
     virtual ~MyConverter() = default;
@@ -98,7 +99,7 @@ private:
     std::uint16_t nameHash_ = 0;
     std::string valueText_;
     std::string valueType_;
-    ValueKind valueKind_ = ValueKind::Enumeration;  // that of an empty or unknown type
+    ValueKind valueKind_;  // of valueType_, kept with it
     int typeVariant_ = 0;
     double upperLimit_ = 0.0;
     double lowerLimit_ = 0.0;
