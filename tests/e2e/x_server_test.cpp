@@ -35,23 +35,37 @@ protected:
         if (xvfb.empty() || xwininfo_.empty()) {
             GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/setup-debian.sh installs them)";
         }
-        // A display number nobody uses.
-        for (int number = 90 + getpid() % 400; number < 1000; ++number) {
-            if (!std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-                display_ = ":" + std::to_string(number);
-                socket_ = "/tmp/.X11-unix/X" + std::to_string(number);
+        // A display number nobody uses. A test beside this one may take the
+        // same number first; Xvfb then ends at once and the next is tried.
+        std::string why = "no free display number";
+        int number = 90 + getpid() % 400;
+        for (int attempt = 0; attempt < 5 && number < 1000; ++attempt, ++number) {
+            while (number < 1000 &&
+                   std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+                ++number;
+            }
+            display_ = ":" + std::to_string(number);
+            socket_ = "/tmp/.X11-unix/X" + std::to_string(number);
+            // A socket left by an earlier server would be taken for this
+            // one; it goes before the server starts, never after, or the
+            // new server's own socket could go with it.
+            std::filesystem::remove(socket_);
+            server_ = std::make_unique<testing::RunningTool>(
+                xvfb, std::vector<std::string>{display_, "-screen", "0", "1280x1024x24",
+                                               "-nolisten", "tcp"});
+            std::optional<ToolRun> ended;
+            for (int i = 0; i < 800 && !ended && !std::filesystem::exists(socket_); ++i) {
+                ended = server_->waitFor(25ms);
+            }
+            if (!ended && std::filesystem::exists(socket_)) {
+                why.clear();
                 break;
             }
+            why = ended ? "Xvfb ended on " + display_ + ": " + ended->err
+                        : "Xvfb did not start on " + display_;
+            server_.reset();
         }
-        server_ = std::make_unique<testing::RunningTool>(
-            xvfb,
-            std::vector<std::string>{display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        // A socket left by an earlier server would be taken for this one.
-        std::filesystem::remove(socket_);
-        for (int i = 0; i < 800 && !std::filesystem::exists(socket_); ++i) {
-            std::this_thread::sleep_for(25ms);
-        }
-        ASSERT_TRUE(std::filesystem::exists(socket_)) << "Xvfb did not start on " << display_;
+        ASSERT_TRUE(why.empty()) << why;
         setenv("DISPLAY", display_.c_str(), 1);
     }
     void TearDown() override {
