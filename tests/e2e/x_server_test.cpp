@@ -37,35 +37,18 @@ protected:
         }
         // A display number nobody uses. A test beside this one may take the
         // same number first; Xvfb then ends at once and the next is tried.
-        std::string why = "no free display number";
-        int number = 90 + getpid() % 400;
-        for (int attempt = 0; attempt < 5 && number < 1000; ++attempt, ++number) {
-            while (number < 1000 &&
-                   std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-                ++number;
+        std::string failure = "no free display number";
+        for (int number = 90 + getpid() % 400, attempt = 0; attempt < 5 && number < 1000;
+             ++number) {
+            if (!std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+                failure = startServer(xvfb, number);
+                if (failure.empty()) {
+                    break;
+                }
+                ++attempt;
             }
-            display_ = ":" + std::to_string(number);
-            socket_ = "/tmp/.X11-unix/X" + std::to_string(number);
-            // A socket left by an earlier server would be taken for this
-            // one; it goes before the server starts, never after, or the
-            // new server's own socket could go with it.
-            std::filesystem::remove(socket_);
-            server_ = std::make_unique<testing::RunningTool>(
-                xvfb, std::vector<std::string>{display_, "-screen", "0", "1280x1024x24",
-                                               "-nolisten", "tcp"});
-            std::optional<ToolRun> ended;
-            for (int i = 0; i < 800 && !ended && !std::filesystem::exists(socket_); ++i) {
-                ended = server_->waitFor(25ms);
-            }
-            if (!ended && std::filesystem::exists(socket_)) {
-                why.clear();
-                break;
-            }
-            why = ended ? "Xvfb ended on " + display_ + ": " + ended->err
-                        : "Xvfb did not start on " + display_;
-            server_.reset();
         }
-        ASSERT_TRUE(why.empty()) << why;
+        ASSERT_TRUE(failure.empty()) << failure;
         setenv("DISPLAY", display_.c_str(), 1);
     }
     void TearDown() override {
@@ -75,6 +58,30 @@ protected:
             server_->waitFor(5s);
         }
         TarnBinary::TearDown();
+    }
+
+    // Starts Xvfb on display `number`: empty once its socket is there, else
+    // what went wrong (the server is gone then).
+    std::string startServer(const std::string& xvfb, int number) {
+        display_ = ":" + std::to_string(number);
+        socket_ = "/tmp/.X11-unix/X" + std::to_string(number);
+        // A socket left by an earlier server would be taken for this one; it
+        // goes before the server starts, never after, or the new server's
+        // own socket could go with it.
+        std::filesystem::remove(socket_);
+        server_ = std::make_unique<testing::RunningTool>(
+            xvfb,
+            std::vector<std::string>{display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        std::optional<ToolRun> ended;
+        for (int i = 0; i < 800 && !ended && !std::filesystem::exists(socket_); ++i) {
+            ended = server_->waitFor(25ms);
+        }
+        if (!ended && std::filesystem::exists(socket_)) {
+            return {};
+        }
+        server_.reset();
+        return ended ? "Xvfb ended on " + display_ + ": " + ended->err
+                     : "Xvfb did not start on " + display_;
     }
 
     // The main window ("TARN <…>") once it is there, or nothing after the
