@@ -118,15 +118,28 @@ void BusMonitorView::takeFrames() {
     if (frames.empty() && lost == 0) {
         return;
     }
+    bool flood = false;
     if (pause_->isChecked()) {
         skipped_ += frames.size();
     } else {
+        const int shownBefore = filter_->rowCount();
         model_->append(std::move(frames));
         if (follow_->isChecked() && table_->isVisible()) {
             table_->scrollToBottom();
+            flood = filter_->rowCount() - shownBefore >= pageRows();
         }
     }
+    timer_->setInterval(flood ? kFloodTakeIntervalMs : kTakeIntervalMs);
     showStatus();
+}
+
+int BusMonitorView::takeInterval() const {
+    return timer_->interval();
+}
+
+int BusMonitorView::pageRows() const {
+    const int rowHeight = std::max(1, table_->verticalHeader()->defaultSectionSize());
+    return std::max(1, table_->viewport()->height() / rowHeight);
 }
 
 std::vector<const FrameRecord*> BusMonitorView::shownRows(bool selectedOnly) const {

@@ -33,6 +33,11 @@ class BusMonitorView : public QWidget {
 
 public:
     static constexpr int kTakeIntervalMs = 250;
+    // While every take brings a page of rows or more to a table that
+    // follows the end, no row stays long enough to be read: the table is
+    // then repainted half as often (as a terminal's jump scroll does),
+    // and again four times a second once a take fits in the page.
+    static constexpr int kFloodTakeIntervalMs = 500;
     // Room in the queue for frames between two takes: at the fastest line
     // some hundred frames come in a quarter of a second.
     static constexpr std::size_t kQueueCapacity = 20000;
@@ -50,6 +55,8 @@ public:
 
     // Takes the queued frames now (the timer does it by itself).
     void takeFrames();
+    // How long the timer waits before the next take.
+    int takeInterval() const;
     // The rows the filter shows, all or only the selected ones.
     std::vector<const FrameRecord*> shownRows(bool selectedOnly) const;
     // Frames lost because the queue was full, and frames dropped during a
@@ -65,6 +72,8 @@ public:
 
 private:
     void showStatus();
+    // The rows the table shows at a time.
+    int pageRows() const;
 
     FrameQueue& queue_;
     BusMonitorModel* model_;

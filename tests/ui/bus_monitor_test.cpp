@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QBrush>
+#include <QAction>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 #include <algorithm>
@@ -177,6 +178,34 @@ TEST_F(BusMonitor, MemoryIsBoundedAndWhatIsDroppedIsCounted) {
     EXPECT_EQ(small.takeDropped(), 2u);
     EXPECT_TRUE(small.takeAll().empty());
     EXPECT_EQ(small.takeDropped(), 0u);
+}
+
+TEST(BusMonitorTakes, AFloodIsTakenHalfAsOftenAndTheUsualPaceComesBack) {
+    FrameQueue queue(BusMonitorView::kQueueCapacity);
+    BusMonitorView monitor(queue);
+    monitor.resize(600, 300);
+    monitor.show();
+    const auto frames = [](int count) {
+        std::vector<FrameRecord> batch(static_cast<std::size_t>(count));
+        for (FrameRecord& record : batch) {
+            record.wire = "#frame\r";
+        }
+        return batch;
+    };
+    // More rows than the table shows: none could be read before the next.
+    queue.push(frames(200));
+    monitor.takeFrames();
+    EXPECT_EQ(monitor.takeInterval(), BusMonitorView::kFloodTakeIntervalMs);
+    // A take that fits in the page brings the usual pace back.
+    queue.push(frames(2));
+    monitor.takeFrames();
+    EXPECT_EQ(monitor.takeInterval(), BusMonitorView::kTakeIntervalMs);
+    // A table that does not follow the end keeps its pace whatever comes.
+    monitor.followAction()->setChecked(false);
+    queue.push(frames(200));
+    monitor.takeFrames();
+    EXPECT_EQ(monitor.takeInterval(), BusMonitorView::kTakeIntervalMs);
+    EXPECT_EQ(monitor.model().rowCount(), 402);
 }
 
 }  // namespace
