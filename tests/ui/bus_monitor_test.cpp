@@ -3,8 +3,8 @@
 // module saw it; resends and time-outs show as such; memory stays bounded.
 #include <gtest/gtest.h>
 
-#include <QBrush>
 #include <QAction>
+#include <QBrush>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 #include <algorithm>
