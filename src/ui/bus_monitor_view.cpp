@@ -129,7 +129,11 @@ void BusMonitorView::takeFrames() {
             flood = filter_->rowCount() - shownBefore >= pageRows();
         }
     }
-    timer_->setInterval(flood ? kFloodTakeIntervalMs : kTakeIntervalMs);
+    // Setting an interval restarts the timer: only a change of pace does.
+    if (const int pace = flood ? kFloodTakeIntervalMs : kTakeIntervalMs;
+        timer_->interval() != pace) {
+        timer_->setInterval(pace);
+    }
     showStatus();
 }
 

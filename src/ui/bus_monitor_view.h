@@ -39,7 +39,7 @@ public:
     // and again four times a second once a take fits in the page.
     static constexpr int kFloodTakeIntervalMs = 500;
     // Room in the queue for frames between two takes: at the fastest line
-    // some hundred frames come in a quarter of a second.
+    // some five hundred frames come in the half second of a flood's pace.
     static constexpr std::size_t kQueueCapacity = 20000;
 
     // `queue` must outlive the view.
