@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (entry.isStorage || entry.name.empty()) {
                 continue;
             }
-            const RawStream raw = container.rawStream(entry.name);
+            const RawStream raw = container.rawStream(entry);
             if (raw.status == TreeReadStatus::Ok) {
                 fuzzCheck(raw.bytes.size() == entry.size);
             }

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -157,6 +158,27 @@ std::string noStreamDetail(std::string_view name) {
     return "the container has no stream \"" + std::string(name) + "\"";
 }
 
+// The bytes of a stream as stored; `name` is for the texts of failures.
+RawStream readRaw(const Child& stream, std::string_view name) {
+    RawStream raw;
+    if (stream.get() == nullptr || stream.isStorage()) {
+        raw.status = TreeReadStatus::NoStream;
+        raw.detail = noStreamDetail(name);
+        return raw;
+    }
+    const gsf_off_t size = gsf_input_size(stream.get());
+    raw.bytes.resize(static_cast<std::size_t>(size));
+    if (size > 0 && gsf_input_read(stream.get(), static_cast<std::size_t>(size),
+                                   reinterpret_cast<guint8*>(raw.bytes.data())) == nullptr) {
+        raw.bytes.clear();
+        raw.status = TreeReadStatus::NoContainer;
+        raw.detail = "the stream \"" + std::string(name) + "\" cannot be read";
+        return raw;
+    }
+    raw.status = TreeReadStatus::Ok;
+    return raw;
+}
+
 }  // namespace
 
 TreeContainer::TreeContainer(const std::filesystem::path& path)
@@ -245,6 +267,7 @@ ContainerListing TreeContainer::listing() const {
         const char* name = gsf_infile_name_by_index(root, i);
         entry.name = name != nullptr ? name : "";
         entry.isStorage = child.isStorage();
+        entry.index = static_cast<std::size_t>(i);
         entry.size = entry.isStorage ? 0 : static_cast<std::uint64_t>(gsf_input_size(child.get()));
         listing.entries.push_back(std::move(entry));
     }
@@ -252,29 +275,22 @@ ContainerListing TreeContainer::listing() const {
 }
 
 RawStream TreeContainer::rawStream(std::string_view streamName) const {
-    RawStream raw;
     if (open_->status() != TreeReadStatus::Ok) {
-        raw.status = open_->status();
-        raw.detail = open_->detail();
-        return raw;
+        return {open_->status(), {}, open_->detail()};
     }
-    Child stream(findChild(open_->root(), streamName));
-    if (stream.get() == nullptr || stream.isStorage()) {
-        raw.status = TreeReadStatus::NoStream;
-        raw.detail = noStreamDetail(streamName);
-        return raw;
+    const Child stream(findChild(open_->root(), streamName));
+    return readRaw(stream, streamName);
+}
+
+RawStream TreeContainer::rawStream(const ContainerEntry& entry) const {
+    if (open_->status() != TreeReadStatus::Ok) {
+        return {open_->status(), {}, open_->detail()};
     }
-    const gsf_off_t size = gsf_input_size(stream.get());
-    raw.bytes.resize(static_cast<std::size_t>(size));
-    if (size > 0 && gsf_input_read(stream.get(), static_cast<std::size_t>(size),
-                                   reinterpret_cast<guint8*>(raw.bytes.data())) == nullptr) {
-        raw.bytes.clear();
-        raw.status = TreeReadStatus::NoContainer;
-        raw.detail = "the stream \"" + std::string(streamName) + "\" cannot be read";
-        return raw;
-    }
-    raw.status = TreeReadStatus::Ok;
-    return raw;
+    const int count = gsf_infile_num_children(open_->root());
+    const Child stream(entry.index < static_cast<std::size_t>(std::max(count, 0))
+                           ? gsf_infile_child_by_index(open_->root(), static_cast<int>(entry.index))
+                           : nullptr);
+    return readRaw(stream, entry.name);
 }
 
 TreeText readTreeText(const std::filesystem::path& container, std::string_view streamName) {

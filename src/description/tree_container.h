@@ -54,6 +54,9 @@ struct ContainerEntry {
     std::string name;        // UTF-8
     std::uint64_t size = 0;  // bytes held by a stream (compressed), 0 for a storage
     bool isStorage = false;
+    // Its place in the root storage: a damaged container may hold two
+    // entries of the same name, which a look-up by name cannot tell apart.
+    std::size_t index = 0;
 };
 
 struct ContainerListing {
@@ -93,6 +96,8 @@ public:
     TreeText treeText(std::string_view streamName) const;
     ContainerListing listing() const;
     RawStream rawStream(std::string_view streamName) const;
+    // The stored bytes of that very entry of listing().
+    RawStream rawStream(const ContainerEntry& entry) const;
 
 private:
     class Open;

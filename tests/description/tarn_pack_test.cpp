@@ -98,6 +98,28 @@ TEST(TarnPack, ListAndExtractShowWhatBuildStored) {
     EXPECT_EQ(runTool(kPack, {"list", file.string()}).exitCode, 1) << "not a compound file";
 }
 
+// A damaged container the fuzzer found holds two streams of the same name,
+// one intact and one whose compressed data breaks off. The listing shows
+// each entry's own stream: looked up by name, both rows showed the first.
+TEST(TarnPack, ListShowsEachOfTwoStreamsOfOneNameByItself) {
+    const std::filesystem::path container = std::filesystem::path(TARN_TEST_DATA_DIR) /
+                                            "fuzz_regressions" / "tree_container" /
+                                            "two_streams_of_one_name";
+    const auto list = runTool(kPack, {"list", container.string()});
+    EXPECT_EQ(list.exitCode, 1) << "the container has damaged streams";
+    std::istringstream lines(list.out);
+    std::string header;
+    std::getline(lines, header);
+    std::string first, second, firstState, secondState;
+    std::size_t stored = 0, firstInflated = 0, secondInflated = 0;
+    lines >> first >> stored >> firstInflated >> firstState;
+    lines >> second >> stored >> secondInflated >> secondState;
+    ASSERT_EQ(first, second) << list.out;
+    EXPECT_EQ(firstState, "damaged") << list.out;
+    EXPECT_EQ(secondState, "ok") << list.out;
+    EXPECT_NE(firstInflated, secondInflated) << list.out;
+}
+
 // An independent reader of compound files (7-Zip) sees the build's
 // container with the seven streams, and their bytes inflate to the tree
 // files.

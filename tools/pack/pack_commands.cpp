@@ -98,7 +98,7 @@ int listContainerStreams(const std::string& container, std::ostream& out, std::o
                 << "  storage\n";
             continue;
         }
-        const RawStream raw = open.rawStream(entry.name);
+        const RawStream raw = open.rawStream(entry);
         const InflateResult inflated = inflateZlib(raw.bytes);
         TreeReadStatus state = TreeReadStatus::Ok;
         if (raw.status != TreeReadStatus::Ok) {
