@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -286,9 +285,11 @@ RawStream TreeContainer::rawStream(const ContainerEntry& entry) const {
     if (open_->status() != TreeReadStatus::Ok) {
         return {open_->status(), {}, open_->detail()};
     }
-    const int count = gsf_infile_num_children(open_->root());
-    const Child stream(entry.index < static_cast<std::size_t>(std::max(count, 0))
-                           ? gsf_infile_child_by_index(open_->root(), static_cast<int>(entry.index))
+    // The index came from the listing's int, and one beyond the children
+    // reads as no stream.
+    const int index = static_cast<int>(entry.index);
+    const Child stream(index < gsf_infile_num_children(open_->root())
+                           ? gsf_infile_child_by_index(open_->root(), index)
                            : nullptr);
     return readRaw(stream, entry.name);
 }
